@@ -1,0 +1,8 @@
+#include "shell/shell.h"
+
+HINSTANCE moduleInstance;
+HWND mainWindow;
+char messageBuffer[kBufferSize];
+char messageBuffer2[kBufferSize];
+char sourceDirectory[kBufferSize];
+char destinationDirectory[kBufferSize];

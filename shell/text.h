@@ -1,0 +1,18 @@
+// Numeric text conversion and bounded composition of texts into fixed buffers.
+// Portable: no platform headers.
+#pragma once
+#include <cstddef>
+#include <initializer_list>
+
+// Decimal conversion as atoi does it: leading white space, one optional sign, digits up to the
+// first other character; no digits gives 0. Values beyond 32 bits saturate instead of wrapping.
+long ParseNumber(const char* text);
+
+// Copies the parts one after another into buffer (size bytes, terminator included). When the
+// whole result would not fit, returns false and leaves the buffer unchanged: nothing is cut.
+// The first part may be the buffer itself (appending); later parts must not overlap it.
+bool ComposeText(char* buffer, std::size_t size, std::initializer_list<const char*> parts);
+
+// printf-style formatting that refuses (returns false, buffer unchanged) instead of truncating.
+bool FormatText(char* buffer, std::size_t size, const char* format, ...)
+    __attribute__((format(printf, 3, 4)));

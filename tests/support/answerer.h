@@ -1,0 +1,30 @@
+// Answers the message boxes that code under test shows on this thread, recording each one.
+//
+//   MessageBoxAnswerer boxes({IDYES, IDOK});   // scripted answers, in order
+//   CheckDestinationDirectory(...);
+//   EXPECT_EQ(boxes.shown.size(), 1u);
+//
+// A box beyond the script is answered with its default button (Enter) and still recorded.
+#pragma once
+#include <deque>
+#include <vector>
+
+#include "tests/support/msgbox_info.h"
+
+class MessageBoxAnswerer {
+public:
+    explicit MessageBoxAnswerer(std::deque<int> answers = {});
+    ~MessageBoxAnswerer();
+    MessageBoxAnswerer(const MessageBoxAnswerer&) = delete;
+    MessageBoxAnswerer& operator=(const MessageBoxAnswerer&) = delete;
+
+    void Add(int answer) { answers_.push_back(answer); }
+
+    std::vector<MessageBoxInfo> shown;
+
+private:
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam);
+    std::deque<int> answers_;
+    HHOOK hook_;
+    MessageBoxAnswerer* previous_;
+};
