@@ -4,6 +4,7 @@
 # Leaves the builds (see scripts/build.sh) and the Wine prefixes under build/win*/wine behind.
 set -uo pipefail
 cd "$(dirname "$0")/.."
+B=$(realpath -m "${BUILD_ROOT:-build}")  # where the builds go
 scripts/bootstrap.sh || exit 1
 
 winbuild=$(scripts/build.sh) || exit 1
@@ -16,23 +17,23 @@ read -r number <"$fifo"; rm -f "$fifo"
 export DISPLAY=":$number"
 stop() {
     for prefix in "$winbuild"/wine/prefix "$winbuild"/wine/pristine; do
-        [ -d "$prefix" ] && WINEPREFIX=$PWD/$prefix wineserver -k 2>/dev/null
+        [ -d "$prefix" ] && WINEPREFIX=$prefix wineserver -k 2>/dev/null
     done
     kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null
 }
 trap stop EXIT
 
 status=0
-rm -f build/*-tests.log
-ctest --test-dir build/host --output-on-failure 2>&1 | tee build/host-tests.log || status=1
-ctest --test-dir "$winbuild" --output-on-failure 2>&1 | tee build/win-tests.log || status=1
-if [ "$winbuild" != build/win32 ]; then
+rm -f "$B"/*-tests.log
+ctest --test-dir "$B"/host --output-on-failure 2>&1 | tee "$B"/host-tests.log || status=1
+ctest --test-dir "$winbuild" --output-on-failure 2>&1 | tee "$B"/win-tests.log || status=1
+if [ "$winbuild" != "$B"/win32 ]; then
     # The shipped PE32 build cannot run here; check what can be checked without running it.
-    ctest --test-dir build/win32 -L format --output-on-failure 2>&1 | tee build/win32-tests.log || status=1
+    ctest --test-dir "$B"/win32 -L format --output-on-failure 2>&1 | tee "$B"/win32-tests.log || status=1
 fi
 
 passed=0; failed=0
-for log in build/host-tests.log build/win-tests.log build/win32-tests.log; do
+for log in "$B"/host-tests.log "$B"/win-tests.log "$B"/win32-tests.log; do
     [ -f "$log" ] || continue
     line=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -n 1)
     total=$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$line"); bad=$(sed -E 's/.*passed, ([0-9]+) tests failed.*/\1/' <<<"$line")
