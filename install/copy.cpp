@@ -1,0 +1,212 @@
+#include "install/copy.h"
+
+#include <io.h>
+#include <lzexpand.h>
+
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+#include "destination/tree.h"
+#include "install/install.h"
+#include "install/names.h"
+#include "install/progress.h"
+#include "shell/shell.h"
+#include "shell/text.h"
+
+enum { kCopyFailureHead = 6, kCopyFailureTail = 7 };
+enum { kBlockSize = 2048, kFallbackBlockSize = 255, kStreamBufferSize = 10240 };
+
+static bool WriteWholeBlock(const void* data, std::size_t size, std::FILE* destination)
+{
+    return std::fwrite(data, size, 1, destination) == 1;
+}
+
+void* (*allocateCopyBlock)(std::size_t size) = std::malloc;
+bool (*writeCopyBlock)(const void* data, std::size_t size, std::FILE* destination) = WriteWholeBlock;
+
+namespace {
+struct Block {
+    char* data;
+    int size;
+    bool fromHeap;
+};
+}  // namespace
+
+static Block TakeBlock()
+{
+    void* heap = allocateCopyBlock(kBlockSize);
+    if (heap != nullptr)
+        return {static_cast<char*>(heap), kBlockSize, true};
+    // Without heap the message buffer carries the data; whatever the progress bar or a drained
+    // message writes there comes after the block was written and before the next read.
+    return {messageBuffer, kFallbackBlockSize, false};
+}
+
+static void ReleaseBlock(const Block& block)
+{
+    if (block.fromHeap)
+        std::free(block.data);
+}
+
+// Write, drain, count, update: what follows every block read.
+static bool PassBlock(const Block& block, std::size_t count, std::FILE* destination)
+{
+    if (!writeCopyBlock(block.data, count, destination))
+        return false;
+    DrainOneMessage();
+    long long total = static_cast<long long>(bytesCopied) + static_cast<long long>(count);
+    bytesCopied = total > LONG_MAX ? LONG_MAX : static_cast<long>(total);
+    UpdateProgressBar();
+    return true;
+}
+
+static HANDLE StreamHandle(std::FILE* stream)
+{
+    return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+}
+
+// Gives the destination the source's times once its data is on disk. False when the data
+// could not be flushed.
+static bool FinishDestination(HANDLE source, std::FILE* destination)
+{
+    FILETIME created, accessed, written;
+    bool haveTimes = GetFileTime(source, &created, &accessed, &written) != FALSE;
+    if (std::fflush(destination) != 0)
+        return false;
+    if (haveTimes)
+        SetFileTime(StreamHandle(destination), &created, &accessed, &written);
+    return true;
+}
+
+// A destination that did not receive the whole file is worse than none.
+static int Discard(const char* destination)
+{
+    DeleteFileA(destination);
+    return 0;
+}
+
+static int CopyPlain(int id, const char* destination, const char* source)
+{
+    std::FILE* in = std::fopen(source, "rb");
+    if (in == nullptr)
+        return 0;
+    ShowCopyProgress(id, destination);
+    std::FILE* out = std::fopen(destination, "wb");
+    if (out == nullptr) {
+        std::fclose(in);
+        return 0;
+    }
+    std::setvbuf(in, nullptr, _IOFBF, kStreamBufferSize);
+    std::rewind(in);
+
+    Block block = TakeBlock();
+    bool whole = true;
+    std::size_t got;
+    while (whole && (got = std::fread(block.data, 1, static_cast<std::size_t>(block.size), in)) > 0)
+        whole = PassBlock(block, got, out);
+    ReleaseBlock(block);
+    whole = whole && !std::ferror(in);
+
+    whole = whole && FinishDestination(StreamHandle(in), out);
+    whole = std::fclose(out) == 0 && whole;
+    std::fclose(in);
+    return whole ? 1 : Discard(destination);
+}
+
+static int CopyExpanding(int id, char* destination, const char* source, HFILE file, INT expansion)
+{
+    char expanded[kBufferSize];
+    // GetExpandedNameA only reads its source; the platform declares it writable.
+    if (GetExpandedNameA(const_cast<char*>(source), expanded) > 0) {
+        // The expanded name only ever replaces the file's own name; when the service gives no
+        // usable name the file keeps its listed one.
+        const char* name = FileNamePart(expanded);
+        if (name[0] != '\0')
+            ReplacePathFileName(destination, kBufferSize, name);
+    }
+    ShowCopyProgress(id, destination);
+    std::FILE* out = std::fopen(destination, "wb");
+    if (out == nullptr) {
+        LZClose(expansion);
+        return 0;
+    }
+
+    // The service does not report data that ends early: it just delivers fewer bytes. The
+    // header's expanded length tells.
+    LONG expected = LZSeek(expansion, 0, SEEK_END);
+    bool whole = expected >= 0 && LZSeek(expansion, 0, SEEK_SET) == 0;
+    long long delivered = 0;
+    Block block = TakeBlock();
+    while (whole) {
+        INT got = LZRead(expansion, block.data, block.size);
+        if (got <= 0) {
+            whole = got == 0;
+            break;
+        }
+        whole = PassBlock(block, static_cast<std::size_t>(got), out);
+        delivered += got;
+    }
+    ReleaseBlock(block);
+    whole = whole && delivered == expected;
+
+    HANDLE stored = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(file));
+    whole = whole && FinishDestination(stored, out);
+    LZClose(expansion);
+    whole = std::fclose(out) == 0 && whole;
+    return whole ? 1 : Discard(destination);
+}
+
+int CopyExpandFile(int id, char* destination, const char* source)
+{
+    if (!CreateDirectoryTree(destination))
+        return 0;
+    OFSTRUCT reopen = {};
+    HFILE file = OpenFile(source, &reopen, OF_READ);
+    if (file == HFILE_ERROR)
+        return 0;
+    INT expansion = LZInit(file);
+    if (expansion == file || expansion < 1) {
+        LZClose(file);
+        return CopyPlain(id, destination, source);
+    }
+    return CopyExpanding(id, destination, source, file, expansion);
+}
+
+void ReplaceFileName(char* path, const char* name)
+{
+    ReplacePathFileName(path, kBufferSize, name);
+}
+
+void ShowCopyProgress(int id, const char* destination)
+{
+    SetWindowTextA(fileTextControl, LoadMessage2(id));
+    SetWindowTextA(destinationTextControl, destination);
+    UpdateWindow(fileTextControl);
+    UpdateWindow(destinationTextControl);
+}
+
+int ReportCopyFailure(HWND owner, int id)
+{
+    // Three loaded texts always fit here; the message buffer takes them when they fit there.
+    char whole[3 * kBufferSize];
+    LoadMessage(kCopyFailureHead);
+    ComposeText(whole, sizeof whole, {messageBuffer, LoadMessage2(id)});
+    ComposeText(whole, sizeof whole, {whole, LoadMessage2(kCopyFailureTail)});
+    const char* text = ComposeText(messageBuffer, kBufferSize, {whole}) ? messageBuffer : whole;
+    return ShowMessage(owner, text, MB_OK | MB_ICONINFORMATION);
+}
+
+int CopyProductFile(HWND owner, int id)
+{
+    char source[kBufferSize];
+    char destination[kBufferSize];
+    const char* listed = LoadMessage2(id);
+    bool fits = ComposeText(source, sizeof source, {sourceDirectory, listed}) &&
+                ComposeText(destination, sizeof destination, {destinationDirectory, listed});
+    if (!fits || !CopyExpandFile(id, destination, source)) {
+        ReportCopyFailure(owner, id);
+        return 0;
+    }
+    return 1;
+}

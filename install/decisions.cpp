@@ -1,0 +1,49 @@
+#include "install/decisions.h"
+
+namespace {
+// Message-box values, as the platform defines them.
+enum : unsigned {
+    kYesNo = 0x4,
+    kAbortRetryIgnore = 0x2,
+    kIconExclamation = 0x30,
+};
+enum { kAbort = 3, kRetry = 4, kIgnore = 5, kYes = 6 };
+enum { kNewerInstalled = 44, kInstalledInUse = 45, kInstalledWriteProtected = 46 };
+}  // namespace
+
+bool ShouldInstallAfterFind(unsigned long findResult)
+{
+    return findResult != kFindBufferTooSmall && findResult != kFindFileInUse;
+}
+
+SharedQuestion QuestionForResult(unsigned long installResult)
+{
+    switch (installResult) {
+    case kInstallSourceOld:
+        return {kNewerInstalled, kYesNo | kIconExclamation};
+    case kInstallFileInUse:
+        return {kInstalledInUse, kAbortRetryIgnore | kIconExclamation};
+    case kInstallWriteProtected:
+        return {kInstalledWriteProtected, kAbortRetryIgnore | kIconExclamation};
+    default:
+        return {0, 0};
+    }
+}
+
+SharedAction ActionForAnswer(int stringId, int answer)
+{
+    if (stringId == kNewerInstalled)
+        return answer == kYes ? SharedAction::ForceRetry : SharedAction::Stop;
+    if (stringId == kInstalledInUse || stringId == kInstalledWriteProtected) {
+        if (answer == kIgnore)
+            return SharedAction::ForceRetry;
+        if (answer == kRetry)
+            return SharedAction::Retry;
+    }
+    return SharedAction::Stop;
+}
+
+bool LeavesTemporaryCopy(unsigned long finalResult)
+{
+    return (finalResult & kInstallTempFile) != 0;
+}

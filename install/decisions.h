@@ -1,0 +1,37 @@
+// What the shared-file installation does with the version services' results and the user's
+// answers. Portable: the platform's values are restated here.
+#pragma once
+
+// Results of VerFindFileA and VerInstallFileA that the installation looks at.
+enum : unsigned long {
+    kFindBufferTooSmall = 0x4,  // VFF_BUFFTOOSMALL
+    kFindFileInUse = 0x2,       // VFF_FILEINUSE
+    kInstallTempFile = 0x1,     // VIF_TEMPFILE
+    kInstallSourceOld = 0x4,    // VIF_SRCOLD
+    kInstallWriteProtected = 0x40,  // VIF_WRITEPROT
+    kInstallFileInUse = 0x80,   // VIF_FILEINUSE
+};
+
+// False when VerFindFileA's result stops the installation of the file. Results are compared
+// whole: a combination is not one of its parts.
+bool ShouldInstallAfterFind(unsigned long findResult);
+
+// The question an unforced VerInstallFileA result puts to the user. stringId is 0 when the
+// result asks nothing and the attempts end; style is the message box's MB_ style.
+struct SharedQuestion {
+    int stringId;
+    unsigned style;
+};
+SharedQuestion QuestionForResult(unsigned long installResult);
+
+enum class SharedAction {
+    Stop,        // leave the installed version
+    Retry,       // the same attempt again
+    ForceRetry,  // one last attempt with VIFF_FORCEINSTALL
+};
+// What the answer (a button identifier, 0 when no box could be shown) to a question means.
+SharedAction ActionForAnswer(int stringId, int answer);
+
+// True when the final result says the service left a temporary copy of the new file behind,
+// which then belongs to no one and is removed.
+bool LeavesTemporaryCopy(unsigned long finalResult);

@@ -1,0 +1,51 @@
+#include "install/names.h"
+
+#include <cstring>
+#include <string>
+
+#include "shell/text.h"
+
+const char* FileNamePart(const char* path)
+{
+    const char* backslash = std::strrchr(path, '\\');
+    return backslash != nullptr ? backslash + 1 : path;
+}
+
+bool ReplacePathFileName(char* path, std::size_t size, const char* name)
+{
+    std::size_t keep = static_cast<std::size_t>(FileNamePart(path) - path);
+    std::size_t length = std::strlen(name);
+    if (keep + length >= size)
+        return false;
+    std::memmove(path + keep, name, length + 1);
+    return true;
+}
+
+bool JoinPath(char* out, std::size_t size, const char* directory, const char* name)
+{
+    std::size_t length = std::strlen(directory);
+    bool directoryEnds = length > 0 && directory[length - 1] == '\\';
+    bool nameStarts = name[0] == '\\';
+    if (directoryEnds && nameStarts)
+        ++name;
+    const char* separator = (directoryEnds || nameStarts) ? "" : "\\";
+    std::string joined = std::string(directory) + separator + name;  // directory may be out
+    return ComposeText(out, size, {joined.c_str()});
+}
+
+bool FormatWithName(char* out, std::size_t size, const char* format, const char* name)
+{
+    std::string text;
+    for (const char* p = format; *p != '\0'; ++p) {
+        if (p[0] == '%' && p[1] == 's') {
+            text += name;
+            ++p;
+        } else if (p[0] == '%' && p[1] == '%') {
+            text += '%';
+            ++p;
+        } else {
+            text += *p;
+        }
+    }
+    return ComposeText(out, size, {text.c_str()});
+}

@@ -1,0 +1,101 @@
+#include "install/shared.h"
+
+#include <winver.h>
+
+#include "install/copy.h"
+#include "install/decisions.h"
+#include "install/names.h"
+#include "shell/shell.h"
+#include "shell/text.h"
+
+static const char kStagingDirectory[] = "System\\";
+
+int FileExists(const char* path)
+{
+    HFILE file = _lopen(path, OF_READ);
+    if (file == HFILE_ERROR)
+        return 0;
+    _lclose(file);
+    return 1;
+}
+
+// Asks one of the conflict questions about fileName; returns the button pressed.
+static int AskAboutInstalled(const SharedQuestion& question, const char* fileName)
+{
+    char text[2 * kBufferSize];
+    const char* format = LoadMessage(question.stringId);
+    // Only a string table full of "%s" could outgrow the buffer: it is then shown unformatted.
+    const char* shown = FormatWithName(text, sizeof text, format, fileName) ? text : format;
+    return ShowMessage(mainWindow, shown, question.style);
+}
+
+static void RemoveTemporaryCopy(const char* directory, const char* name)
+{
+    char path[kBufferSize];
+    if (name[0] != '\0' && JoinPath(path, sizeof path, directory, name))
+        DeleteFileA(path);
+}
+
+int InstallSharedFile(HWND owner, int id)
+{
+    char listed[kBufferSize];
+    ComposeText(listed, sizeof listed, {LoadMessage2(id)});
+    char source[kBufferSize];
+    if (!ComposeText(source, sizeof source, {sourceDirectory, listed}) || !FileExists(source)) {
+        ReportCopyFailure(owner, id);
+        return 0;
+    }
+    char stagingDirectory[kBufferSize];
+    char staging[kBufferSize];
+    bool fits =
+        ComposeText(stagingDirectory, sizeof stagingDirectory, {destinationDirectory, kStagingDirectory}) &&
+        ComposeText(staging, sizeof staging, {stagingDirectory, listed});
+    if (!fits || !CopyExpandFile(id, staging, source)) {
+        ReportCopyFailure(owner, id);
+        return 0;
+    }
+
+    char fileName[kBufferSize];
+    ComposeText(fileName, sizeof fileName, {FileNamePart(staging)});
+    char windowsDirectory[kBufferSize] = "";
+    GetWindowsDirectoryA(windowsDirectory, kBufferSize);
+    char applicationDirectory[kBufferSize];
+    ComposeText(applicationDirectory, sizeof applicationDirectory, {destinationDirectory});
+    char currentDirectory[kBufferSize] = "";
+    char recommendedDirectory[kBufferSize] = "";
+    UINT currentLength = kBufferSize;
+    UINT recommendedLength = kBufferSize;
+    DWORD found = VerFindFileA(VFFF_ISSHAREDFILE, fileName, windowsDirectory, applicationDirectory,
+                               currentDirectory, &currentLength, recommendedDirectory,
+                               &recommendedLength);
+    if (!ShouldInstallAfterFind(found))
+        return 0;
+
+    char temporaryName[kBufferSize] = "";
+    UINT temporaryLength = kBufferSize;
+    DWORD flags = 0;
+    bool forced = false;
+    DWORD result;
+    for (;;) {
+        result = VerInstallFileA(flags, fileName, fileName, stagingDirectory, recommendedDirectory,
+                                 currentDirectory, temporaryName, &temporaryLength);
+        if (forced)
+            break;
+        SharedQuestion question = QuestionForResult(result);
+        if (question.stringId == 0)
+            break;
+        SharedAction action = ActionForAnswer(question.stringId, AskAboutInstalled(question, fileName));
+        if (action == SharedAction::Stop)
+            break;
+        if (action == SharedAction::ForceRetry) {
+            flags = VIFF_FORCEINSTALL;
+            forced = true;
+        }
+    }
+    // The service leaves the new file's temporary copy in the directory it installs into (the
+    // staging directory when it recommends none); no one else would remove it.
+    if (LeavesTemporaryCopy(result))
+        RemoveTemporaryCopy(recommendedDirectory[0] != '\0' ? recommendedDirectory : stagingDirectory,
+                            temporaryName);
+    return 1;
+}
