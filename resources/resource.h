@@ -8,7 +8,7 @@
 // Destination dialog controls.
 #define IDC_PATH            100
 #define IDC_PROMPT          101
-#define IDC_ICON            103
+#define IDC_PRODUCT_ICON    103
 
 // Progress dialog controls.
 #define IDC_BAR             103
