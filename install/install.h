@@ -11,3 +11,8 @@ extern HWND progressDialog;  // the modeless progress dialog, while it exists
 // The whole installation. Non-zero when it ran to its end; zero when the user left or
 // cancelled, in which case the quit request has already been posted.
 int RunInstallSequence();
+
+// Steps of the sequence, callable on their own.
+void EnsureTrailingBackslash(char* path);  // path is a kBufferSize buffer
+void RemoveListedFiles(const char* destination);
+void CopyTemporaryFiles(HWND dialog);

@@ -1,12 +1,112 @@
+#include <cstring>
+
+#include "destination/destination.h"
+#include "install/copy.h"
 #include "install/install.h"
+#include "install/progress.h"
+#include "install/shared.h"
+#include "integration/group.h"
+#include "integration/registration.h"
+#include "resources/resource.h"
+#include "shell/shell.h"
+#include "shell/text.h"
 
 bool cancelFlag;
 long bytesCopied;
 long totalBytes;
 HWND progressDialog;
 
+// String ids are 16 bits wide; a count that would walk past them, or a negative one (which as
+// an unsigned number would never end the loop), is cut to what the id space can hold.
+static unsigned ListCount(int countId, int baseId)
+{
+    long count = ParseNumber(LoadMessage(countId));
+    long room = 0x10000L - baseId;
+    if (count < 0)
+        return 0;
+    return static_cast<unsigned>(count < room ? count : room);
+}
+
+void EnsureTrailingBackslash(char* path)
+{
+    // An empty path means the current directory and stays empty; a path with no room left
+    // stays as it is, and every file composed from it is then refused by the copy.
+    std::size_t length = std::strlen(path);
+    if (length > 0 && path[length - 1] != '\\')
+        ComposeText(path, kBufferSize, {path, "\\"});
+}
+
+void RemoveListedFiles(const char* destination)
+{
+    unsigned count = ListCount(IDS_REMOVE_COUNT, IDS_REMOVE_BASE);
+    for (unsigned i = 0; i < count; ++i) {
+        LoadMessage(IDS_REMOVE_BASE + static_cast<int>(i));
+        if (ComposeText(messageBuffer2, kBufferSize, {destination, messageBuffer}))
+            DeleteFileA(messageBuffer2);
+    }
+}
+
+void CopyTemporaryFiles(HWND dialog)
+{
+    char saved[256];
+    ComposeText(saved, sizeof saved, {destinationDirectory});
+
+    char temporary[kBufferSize];
+    DWORD length = GetTempPathA(sizeof temporary, temporary);
+    if (length == 0 || length >= sizeof temporary)
+        temporary[0] = '\0';
+    if (GetTempFileNameA(temporary, "QVX", 0, destinationDirectory) != 0) {
+        char* last = std::strrchr(destinationDirectory, '\\');
+        if (last != nullptr)
+            last[1] = '\0';
+    } else {
+        ComposeText(destinationDirectory, kBufferSize, {temporary});
+    }
+
+    unsigned count = ListCount(IDS_TEMP_COUNT, IDS_TEMP_BASE);
+    for (unsigned i = 0; i < count && !cancelFlag; ++i)
+        CopyProductFile(dialog, IDS_TEMP_BASE + static_cast<int>(i));
+
+    ComposeText(destinationDirectory, kBufferSize, {saved});
+}
+
 int RunInstallSequence()
 {
-    // Seam: the stages are not wired in yet, so the title window stays until it is closed.
-    return 0;
+    bytesCopied = 0;
+    totalBytes = ParseNumber(LoadMessage(IDS_TOTAL_BYTES));
+
+    LoadMessage(IDS_DEFAULT_PATH);
+    LoadMessage2(IDS_PROMPT);
+    if (AskDestination(mainWindow, destinationDirectory, messageBuffer2, messageBuffer) == 0) {
+        PostQuitMessage(0);
+        return 0;
+    }
+
+    EnsureTrailingBackslash(sourceDirectory);
+    EnsureTrailingBackslash(destinationDirectory);
+    RemoveListedFiles(destinationDirectory);
+
+    progressDialog = CreateDialogParamA(moduleInstance, MAKEINTRESOURCEA(IDD_PROGRESS), mainWindow,
+                                        ProgressDialogProc, 0);
+
+    unsigned systemCount = ListCount(IDS_SYSTEM_COUNT, IDS_SYSTEM_BASE);
+    for (unsigned i = 0; i < systemCount && !cancelFlag; ++i)
+        InstallSharedFile(progressDialog, IDS_SYSTEM_BASE + static_cast<int>(i));
+
+    unsigned productCount = ListCount(IDS_PRODUCT_COUNT, IDS_PRODUCT_BASE);
+    for (unsigned i = 0; i < productCount && !cancelFlag; ++i)
+        CopyProductFile(progressDialog, IDS_PRODUCT_BASE + static_cast<int>(i));
+
+    CopyTemporaryFiles(progressDialog);
+
+    if (!cancelFlag)
+        CreateProgramIcons();
+    RegisterDeviceService();
+    DestroyWindow(progressDialog);
+
+    if (cancelFlag) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    return 1;
 }
