@@ -364,6 +364,80 @@ TEST_F(InstalledProduct, TestProgramShowsTheServersAndDecodesASwipe)
     CloseHandle(process.hProcess);
 }
 
+namespace {
+
+struct ProcessWindows {
+    DWORD process;
+    HWND found;
+};
+
+BOOL CALLBACK FindProcessWindow(HWND window, LPARAM data)
+{
+    auto* search = reinterpret_cast<ProcessWindows*>(data);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->process || !IsWindowVisible(window))
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+BOOL CALLBACK FindRichEdit(HWND window, LPARAM data)
+{
+    char name[64] = "";
+    GetClassNameA(window, name, sizeof name);
+    if (strncmp(name, "RichEdit", 8) != 0 && strncmp(name, "RICHEDIT", 8) != 0)
+        return TRUE;
+    *reinterpret_cast<HWND*>(data) = window;
+    return FALSE;
+}
+
+}  // namespace
+
+// The documentation item of the program group runs "wordpad.exe " followed by the file.
+TEST_F(InstalledProduct, WordPadShowsTheDocumentationAsRichText)
+{
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process;
+    // Wine keeps WordPad with the accessories, off the search path.
+    char wordpad[MAX_PATH] = "";
+    if (SearchPathA(nullptr, "wordpad.exe", nullptr, MAX_PATH, wordpad, nullptr) == 0)
+        ExpandEnvironmentStringsA("%ProgramFiles%\\Windows NT\\Accessories\\wordpad.exe", wordpad, MAX_PATH);
+    std::string line = "\"" + std::string(wordpad) + "\" " + root.path() + "README.DOC";
+    ASSERT_TRUE(CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &startup, &process));
+    WaitForInputIdle(process.hProcess, 10000);
+    ProcessWindows search = {process.dwProcessId, nullptr};
+    HWND editor = nullptr;
+    std::string shown;
+    for (int i = 0; i < 100 && shown.empty(); ++i) {
+        Sleep(100);
+        search.found = nullptr;
+        EnumWindows(FindProcessWindow, reinterpret_cast<LPARAM>(&search));
+        if (search.found == nullptr)
+            continue;
+        editor = nullptr;
+        EnumChildWindows(search.found, FindRichEdit, reinterpret_cast<LPARAM>(&editor));
+        if (editor == nullptr)
+            continue;
+        char text[4096] = "";
+        DWORD_PTR ignored;
+        SendMessageTimeoutA(editor, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                            SMTO_BLOCK, 5000, &ignored);
+        shown = text;
+    }
+    EXPECT_EQ(0u, shown.find("OLE for Point of Sale")) << shown.substr(0, 200);
+    EXPECT_EQ(std::string::npos, shown.find("\\rtf1")) << "shown as plain text";
+    EXPECT_NE(std::string::npos, shown.find("QVXSO.QVXMSR"));
+    if (search.found != nullptr)
+        PostMessageA(search.found, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(process.hProcess, 10000) != WAIT_OBJECT_0)
+        TerminateProcess(process.hProcess, 1);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+}
+
 TEST_F(InstalledProduct, SystemsOwnLibrariesAreNewerThanTheStandIns)
 {
     char system[MAX_PATH];
