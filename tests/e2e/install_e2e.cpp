@@ -1,0 +1,231 @@
+// Whole installations from the built distribution, run as a user runs them, and what they leave
+// on the machine: files, file times, registry, the Start Menu group and the COM registrations.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <memory>
+
+#include "sample/card_ids.h"
+#include "tests/e2e/scenario.h"
+
+using namespace e2e;
+
+namespace {
+
+struct ListedFile {
+    const char* listed;     // name in the distribution, as the string table lists it
+    const char* installed;  // name in the destination directory
+};
+
+const ListedFile kProductFiles[] = {
+    {"CARDHOOK.DL_", "CARDHOOK.DLL"},
+    {"CARD.OC_", "CARD.OCX"},
+    {"CARD.DA_", "CARD.DAT"},
+    {"CARDSO.DL_", "CARDSO.DLL"},
+    {"CARDSO.DA_", "CARDSO.DAT"},
+    {"README.DOC", "README.DOC"},
+    {"REGSVR32.EX_", "REGSVR32.EXE"},
+    {"SAMPLE\\TESTCARD.EX_", "SAMPLE\\TESTCARD.EXE"},
+    {"SAMPLE\\CARDOCX.VB_", "SAMPLE\\CARDOCX.VBP"},
+    {"SAMPLE\\CARDFORM.FR_", "SAMPLE\\CARDFORM.FRM"},
+    {"SAMPLE\\OPOS.BA_", "SAMPLE\\OPOS.BAS"},
+    {"SAMPLE\\VB40032.DL_", "SAMPLE\\VB40032.DLL"},
+};
+
+const ListedFile kSharedFiles[] = {
+    {"MFC42.DL_", "MFC42.DLL"},
+    {"MSVCRT.DL_", "MSVCRT.DLL"},
+    {"OLEAUT32.DL_", "OLEAUT32.DLL"},
+};
+
+const char kDeviceKey[] = "SOFTWARE\\OLEforRetail\\ServiceOPOS\\MSR\\QVXMSR";
+const char kGroup[] = "OLE for Point of Sale";
+
+std::string Lower(std::string text)
+{
+    for (char& c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+std::string WindowsDrive()
+{
+    char windows[MAX_PATH] = {};
+    GetWindowsDirectoryA(windows, MAX_PATH);
+    return Lower(std::string(1, windows[0]));
+}
+
+bool Contains(const std::vector<std::string>& names, const std::string& name)
+{
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+// The registry script for destination D: the device entry with D escaped as the format needs.
+std::string ExpectedScript(const std::string& destination)
+{
+    std::string escaped;
+    for (char c : destination) {
+        if (c == '\\' || c == '"')
+            escaped += '\\';
+        escaped += c;
+    }
+    return "REGEDIT4\n\r\n\r"
+           "[HKEY_LOCAL_MACHINE\\SOFTWARE\\OLEforRetail\\ServiceOPOS\\MSR\\QVXMSR]\n\r"
+           "@=\"QVXSO.QVXMSR\"\n\r"
+           "\"Service\"=\"" + escaped + "CARDSO.DLL\"\r\n"
+           "\"Version\"=\"1.3.0\"\n\r"
+           "\"Description\"=\"Quorvex MSR Service Object\"\n\r"
+           "\"DeviceName\"=\"QVXSO.QVXMSR\"\n\r"
+           "\"DeviceDesc\"=\"Quorvex MSR Service Object\"";
+}
+
+class Installation : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (DistDirectory().empty())
+            GTEST_SKIP() << "no distribution was built (--dist= not given)";
+    }
+};
+
+// "Exit Setup" at once: nothing is written anywhere.
+TEST_F(Installation, ExitSetupLeavesTheMachineAsItWas)
+{
+    std::string destination = WindowsDrive() + ":\\opos\\qvx\\";
+    bool existed = DirectoryExists(destination);
+    bool keyExisted = RegistryKeyExists(HKEY_LOCAL_MACHINE, kDeviceKey);
+    size_t temporaries = FilesMatching(TempDirectory(), "QVX*.tmp").size();
+
+    LaunchOptions launch;
+    launch.application = DistDirectory() + "SETUP.EXE";
+    launch.workingDirectory = DistDirectory();
+    SetupProcess setup(launch);
+    ASSERT_TRUE(setup.started()) << "error " << setup.startError();
+    HWND dialog = setup.WaitForWindow(kDialogClass, kDestinationCaption, 30000);
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(ClickButton(dialog, IDCANCEL));
+    DWORD code = STILL_ACTIVE;
+    ASSERT_TRUE(setup.WaitForExit(30000, &code));
+
+    EXPECT_EQ(code, 0u);
+    EXPECT_TRUE(setup.Boxes().empty()) << Describe(setup.Boxes());
+    EXPECT_EQ(DirectoryExists(destination), existed);
+    EXPECT_EQ(RegistryKeyExists(HKEY_LOCAL_MACHINE, kDeviceKey), keyExisted);
+    EXPECT_EQ(FilesMatching(TempDirectory(), "QVX*.tmp").size(), temporaries);
+    for (const auto& seen : setup.WindowsSeen())
+        EXPECT_NE(seen.caption, kProgressCaption);
+}
+
+// The whole installation with the offered path, from a copy of the distribution on drive C:.
+TEST_F(Installation, DefaultPathInstallsEverything)
+{
+    const std::string destination = WindowsDrive() + ":\\opos\\qvx\\";
+    ASSERT_FALSE(DirectoryExists(destination)) << "left over from an earlier run: " << destination;
+    // A successful run removes this key, whoever made it.
+    HKEY classes;
+    ASSERT_EQ(RegCreateKeyA(HKEY_CLASSES_ROOT, "OPOS", &classes), ERROR_SUCCESS);
+    RegCloseKey(classes);
+    std::vector<std::string> temporariesBefore = FilesMatching(TempDirectory(), "QVX*.tmp");
+
+    InstallResult run = RunInstallation();
+    ASSERT_TRUE(run.dialogShown);
+    ASSERT_TRUE(run.exited);
+    EXPECT_EQ(run.exitCode, 0u);
+    std::printf("installation took %lu ms\n", static_cast<unsigned long>(run.milliseconds));
+
+    EXPECT_EQ(run.defaultPath, WindowsDrive() + ":\\opos\\qvx");
+    // Asked once whether to create the directory, told once that all is done: nothing else.
+    ASSERT_EQ(run.boxes.size(), 2u) << Describe(run.boxes);
+    const BoxRecord& question = run.boxes[0];
+    EXPECT_EQ(question.info.caption, kTitle);
+    EXPECT_EQ(question.info.text, kCreateQuestion);
+    EXPECT_EQ(question.ownerRole, OwnerRole::Main) << Describe(question);
+    EXPECT_EQ(question.info.style, static_cast<UINT>(MB_YESNO | MB_ICONQUESTION)) << Describe(question);
+    EXPECT_TRUE(question.scripted);
+    const BoxRecord& done = run.boxes[1];
+    EXPECT_EQ(done.info.caption, kTitle);
+    EXPECT_EQ(done.info.text, kCompletionMessage);
+    EXPECT_EQ(done.ownerRole, OwnerRole::Main) << Describe(done);
+    EXPECT_EQ(done.info.style, static_cast<UINT>(MB_OK | MB_ICONINFORMATION)) << Describe(done);
+    bool progressShown = false;
+    for (const auto& seen : run.windows)
+        progressShown = progressShown || (seen.className == kDialogClass && seen.caption == kProgressCaption);
+    EXPECT_TRUE(progressShown);
+
+    // Product files: expanded under their full names, with the stored files' times.
+    for (const auto& file : kProductFiles) {
+        SCOPED_TRACE(file.listed);
+        std::string source = run.runFrom + file.listed;
+        std::string target = destination + file.installed;
+        std::string expected;
+        ASSERT_TRUE(ExpandedBytes(source, &expected));
+        EXPECT_TRUE(SameBytes(expected, target));
+        EXPECT_TRUE(SameWriteTime(source, target));
+    }
+    // Shared libraries: expanded into the staging directory; the one that the system lacks is
+    // installed into it.
+    for (const auto& file : kSharedFiles) {
+        SCOPED_TRACE(file.listed);
+        std::string expected;
+        ASSERT_TRUE(ExpandedBytes(run.runFrom + file.listed, &expected));
+        EXPECT_TRUE(SameBytes(expected, destination + "System\\" + file.installed));
+        if (std::string(file.installed) == "MFC42.DLL") {
+            EXPECT_TRUE(SameBytes(expected, SystemDirectory() + file.installed));
+        }
+    }
+
+    // One empty temporary file per run that got past the destination dialog.
+    std::vector<std::string> temporaries = FilesMatching(TempDirectory(), "QVX*.tmp");
+    std::vector<std::string> added;
+    for (const auto& name : temporaries)
+        if (!Contains(temporariesBefore, name))
+            added.push_back(name);
+    ASSERT_EQ(added.size(), 1u);
+    std::string empty;
+    EXPECT_TRUE(SameBytes(empty, TempDirectory() + added[0]));
+
+    // The device entry, in the registry and as the script beside the files.
+    const struct {
+        const char* name;
+        std::string data;
+    } values[] = {
+        {"", "QVXSO.QVXMSR"},
+        {"Service", destination + "CARDSO.DLL"},
+        {"Version", "1.3.0"},
+        {"Description", "Quorvex MSR Service Object"},
+        {"DeviceName", "QVXSO.QVXMSR"},
+        {"DeviceDesc", "Quorvex MSR Service Object"},
+    };
+    for (const auto& value : values) {
+        std::string data;
+        EXPECT_TRUE(ReadRegistryString(HKEY_LOCAL_MACHINE, kDeviceKey, value.name, &data))
+            << "value \"" << value.name << "\"";
+        EXPECT_EQ(data, value.data) << "value \"" << value.name << "\"";
+    }
+    EXPECT_TRUE(SameBytes(ExpectedScript(destination), destination + "CARD.REG"));
+    EXPECT_FALSE(RegistryKeyExists(HKEY_CLASSES_ROOT, "OPOS"));
+
+    // Both COM servers registered themselves from the destination directory.
+    const struct {
+        const char* clsid;
+        const char* file;
+    } servers[] = {{QVX_CONTROL_CLSID_TEXT, "CARD.OCX"}, {QVX_SERVICE_CLSID_TEXT, "CARDSO.DLL"}};
+    for (const auto& server : servers) {
+        std::string path;
+        EXPECT_TRUE(ReadRegistryString(HKEY_CLASSES_ROOT,
+                                       std::string("CLSID\\") + server.clsid + "\\InprocServer32", "",
+                                       &path))
+            << server.file;
+        EXPECT_EQ(Lower(path), Lower(destination + server.file));
+    }
+    std::string clsid;
+    EXPECT_TRUE(ReadRegistryString(HKEY_CLASSES_ROOT, "QVXSO.QVXMSR\\CLSID", "", &clsid));
+    EXPECT_EQ(clsid, QVX_SERVICE_CLSID_TEXT);
+
+    // The program group, through the shell's Program Manager server.
+    EXPECT_FALSE(StartMenuEntry(kGroup, "").empty()) << "no Start Menu folder \"" << kGroup << "\"";
+    EXPECT_FALSE(StartMenuEntry(kGroup, "Sample MSR Test Program.lnk").empty());
+}
+
+}  // namespace
