@@ -11,10 +11,10 @@
 #include "install/install.h"
 #include "install/names.h"
 #include "install/progress.h"
+#include "resources/resource.h"
 #include "shell/shell.h"
 #include "shell/text.h"
 
-enum { kCopyFailureHead = 6, kCopyFailureTail = 7 };
 enum { kBlockSize = 2048, kFallbackBlockSize = 255, kStreamBufferSize = 10240 };
 
 static bool WriteWholeBlock(const void* data, std::size_t size, std::FILE* destination)
@@ -190,9 +190,9 @@ int ReportCopyFailure(HWND owner, int id)
 {
     // Three loaded texts always fit here; the message buffer takes them when they fit there.
     char whole[3 * kBufferSize];
-    LoadMessage(kCopyFailureHead);
+    LoadMessage(IDS_COPY_FAIL_HEAD);
     ComposeText(whole, sizeof whole, {messageBuffer, LoadMessage2(id)});
-    ComposeText(whole, sizeof whole, {whole, LoadMessage2(kCopyFailureTail)});
+    ComposeText(whole, sizeof whole, {whole, LoadMessage2(IDS_COPY_FAIL_TAIL)});
     const char* text = ComposeText(messageBuffer, kBufferSize, {whole}) ? messageBuffer : whole;
     return ShowMessage(owner, text, MB_OK | MB_ICONINFORMATION);
 }
