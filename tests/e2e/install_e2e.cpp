@@ -225,7 +225,41 @@ TEST_F(Installation, DefaultPathInstallsEverything)
 
     // The program group, through the shell's Program Manager server.
     EXPECT_FALSE(StartMenuEntry(kGroup, "").empty()) << "no Start Menu folder \"" << kGroup << "\"";
+    // The documentation item is not looked for: Wine's server refuses an item whose command
+    // line ("wordpad.exe " and the document) is not the path of a program.
     EXPECT_FALSE(StartMenuEntry(kGroup, "Sample MSR Test Program.lnk").empty());
+}
+
+// Started by a relative path from another directory, the setup still finds its files beside
+// itself; the destination is typed key by key, and the field keeps only path characters.
+TEST_F(Installation, RelativeStartAndTypedDestination)
+{
+    InstallOptions options;
+    options.commandLine = "SETUP.EXE";
+    options.workingDirectory = "C:\\";
+    options.destination = "C:\\Qvx Rel.\\Dest";
+    const std::string destination = "c:\\qvxrel\\dest\\";
+    ASSERT_FALSE(DirectoryExists(destination));
+
+    InstallResult run = RunInstallation(options);
+    ASSERT_TRUE(run.dialogShown);
+    ASSERT_TRUE(run.exited);
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(run.typedPath, "c:\\qvxrel\\dest");
+
+    ASSERT_EQ(run.boxes.size(), 2u) << Describe(run.boxes);
+    EXPECT_EQ(run.boxes[0].info.text, kCreateQuestion);
+    EXPECT_EQ(run.boxes[1].info.text, kCompletionMessage);
+    for (const auto& file : kProductFiles) {
+        SCOPED_TRACE(file.listed);
+        std::string expected;
+        ASSERT_TRUE(ExpandedBytes(run.runFrom + file.listed, &expected));
+        EXPECT_TRUE(SameBytes(expected, destination + file.installed));
+    }
+    std::string service;
+    EXPECT_TRUE(ReadRegistryString(HKEY_LOCAL_MACHINE, kDeviceKey, "Service", &service));
+    EXPECT_EQ(service, destination + "CARDSO.DLL");
+    EXPECT_TRUE(SameBytes(ExpectedScript(destination), destination + "CARD.REG"));
 }
 
 }  // namespace
