@@ -60,15 +60,6 @@ TEST(SharedInstall, AnswersToTheInUseAndWriteProtectedQuestions)
     }
 }
 
-TEST(SharedInstall, TemporaryCopyLeftBehind)
-{
-    EXPECT_TRUE(LeavesTemporaryCopy(0x7));  // newer installed, as the platform reports it
-    EXPECT_TRUE(LeavesTemporaryCopy(0x1));
-    EXPECT_FALSE(LeavesTemporaryCopy(0x0));
-    EXPECT_FALSE(LeavesTemporaryCopy(0x4));
-    EXPECT_FALSE(LeavesTemporaryCopy(0x40));
-}
-
 TEST(FileNames, NamePartAndReplacement)
 {
     EXPECT_STREQ(FileNamePart("c:\\opos\\qvx\\System\\MFC42.DLL"), "MFC42.DLL");

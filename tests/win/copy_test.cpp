@@ -14,66 +14,12 @@
 #include "shell/shell.h"
 #include "tests/support/answerer.h"
 #include "tests/support/support.h"
+#include "tests/win/copyfiles.h"
 
-static const char kCaption[] = "OLE for Point of Sale Setup";
 static const UINT kFailureStyle = MB_OK | MB_ICONINFORMATION;  // 64
 
 // Listed names of the shipped table.
 enum { kCardSo = 131, kReadme = 133, kTestCard = 135 };
-
-static std::string FailureText(const std::string& listed)
-{
-    return "Unable to copy file [" + listed + "].  Attempt to manually copy the file, setup will continue.";
-}
-
-// Bytes that no block boundary or run of repeats can hide in.
-static std::string Pattern(std::size_t size, unsigned seed)
-{
-    std::string data(size, '\0');
-    std::uint32_t state = seed * 2654435761u + 1;
-    for (char& c : data) {
-        state = state * 1103515245u + 12345u;
-        c = static_cast<char>(state >> 16);
-    }
-    return data;
-}
-
-// An LZ-compressed file as the platform's expansion services read it: the header, then
-// literal-only items (a flag byte of 0xFF before every eight bytes). declared is the expanded
-// length the header records.
-static std::string Compressed(const std::string& data, char lastCharacter, std::int64_t declared = -1,
-                              char algorithm = 'A')
-{
-    std::uint32_t length = static_cast<std::uint32_t>(declared < 0 ? data.size() : declared);
-    std::string out("SZDD\x88\xF0\x27\x33", 8);
-    out += algorithm;
-    out += lastCharacter;
-    for (int shift = 0; shift < 32; shift += 8)
-        out += static_cast<char>(length >> shift);
-    for (std::size_t at = 0; at < data.size(); at += 8) {
-        out += '\xFF';
-        out += data.substr(at, 8);
-    }
-    return out;
-}
-
-static bool Exists(const std::string& path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-static bool IsDirectory(const std::string& path)
-{
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-static std::string Contents(const std::string& path)
-{
-    std::string contents;
-    EXPECT_TRUE(ReadWholeFile(path, &contents)) << path;
-    return contents;
-}
 
 static std::string ControlText(HWND control)
 {
@@ -234,17 +180,13 @@ TEST_F(CopyTest, CompressedFileArrivesExpandedUnderItsExpandedName)
     EXPECT_EQ(writes, (std::vector<std::size_t>{2048, 2048, 2048, 856}));
     EXPECT_EQ(ControlText(fileTextControl), "CARDSO.DL_");
     EXPECT_EQ(ControlText(destinationTextControl), destination + "CARDSO.DLL");
-}
 
-TEST_F(CopyTest, DestinationBufferEndsWithTheExpandedName)
-{
-    Store("CARDSO.DL_", Compressed("abc", 'L'));
-    Store("README.DOC", "plain");
+    // The caller's destination buffer holds the final path afterwards; a plain one keeps it.
     char path[kBufferSize];
     std::strcpy(path, (destination + "CARDSO.DL_").c_str());
     EXPECT_EQ(CopyExpandFile(kCardSo, path, (source + "CARDSO.DL_").c_str()), 1);
     EXPECT_EQ(std::string(path), destination + "CARDSO.DLL");
-
+    Store("README.DOC", "plain");
     std::strcpy(path, (destination + "README.DOC").c_str());
     EXPECT_EQ(CopyExpandFile(kReadme, path, (source + "README.DOC").c_str()), 1);
     EXPECT_EQ(std::string(path), destination + "README.DOC");
@@ -491,35 +433,26 @@ TEST_F(CopyTest, UncreatableDestinationIsReportedAndTheSourceClosed)
 {
     Store("README.DOC", "plain");
     Store("CARDSO.DL_", Compressed("expanded", 'L'));
-    // Directories stand where the files should go.
+    Store("SAMPLE\\TESTCARD.EX_", Compressed("x", 'E'));
+    // Directories stand where the files should go, and a file where a directory should.
     ASSERT_TRUE(CreateDirectoryTree((destination + "README.DOC\\").c_str()));
     ASSERT_TRUE(CreateDirectoryTree((destination + "CARDSO.DLL\\").c_str()));
+    ASSERT_TRUE(WriteWholeFile(destination + "SAMPLE", "a file, not a directory"));
     MessageBoxAnswerer boxes;
 
     EXPECT_EQ(CopyProductFile(progressDialog, kReadme), 0);
     EXPECT_EQ(CopyProductFile(progressDialog, kCardSo), 0);
-
-    ASSERT_EQ(boxes.shown.size(), 2u);
-    EXPECT_EQ(boxes.shown[0].text, FailureText("README.DOC"));
-    EXPECT_EQ(boxes.shown[1].text, FailureText("CARDSO.DL_"));
-    EXPECT_TRUE(IsDirectory(destination + "README.DOC"));
-    EXPECT_TRUE(IsDirectory(destination + "CARDSO.DLL"));
-    EXPECT_TRUE(DeleteFileA((source + "README.DOC").c_str()));
-    EXPECT_TRUE(DeleteFileA((source + "CARDSO.DL_").c_str()));
-}
-
-TEST_F(CopyTest, UncreatableDirectoryIsReported)
-{
-    Store("SAMPLE\\TESTCARD.EX_", Compressed("x", 'E'));
-    ASSERT_TRUE(CreateDirectoryA(destination.c_str(), nullptr));
-    ASSERT_TRUE(WriteWholeFile(destination + "SAMPLE", "a file, not a directory"));
-    MessageBoxAnswerer boxes;
-
     EXPECT_EQ(CopyProductFile(progressDialog, kTestCard), 0);
 
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, FailureText("SAMPLE\\TESTCARD.EX_"));
+    ASSERT_EQ(boxes.shown.size(), 3u);
+    EXPECT_EQ(boxes.shown[0].text, FailureText("README.DOC"));
+    EXPECT_EQ(boxes.shown[1].text, FailureText("CARDSO.DL_"));
+    EXPECT_EQ(boxes.shown[2].text, FailureText("SAMPLE\\TESTCARD.EX_"));
+    EXPECT_TRUE(IsDirectory(destination + "README.DOC"));
+    EXPECT_TRUE(IsDirectory(destination + "CARDSO.DLL"));
     EXPECT_EQ(Contents(destination + "SAMPLE"), "a file, not a directory");
+    EXPECT_TRUE(DeleteFileA((source + "README.DOC").c_str()));
+    EXPECT_TRUE(DeleteFileA((source + "CARDSO.DL_").c_str()));
 }
 
 TEST_F(CopyTest, PathsThatDoNotFitAreRefused)
@@ -562,29 +495,6 @@ TEST_F(CopyTest, FailureMessageTooLongForTheMessageBufferIsShownWhole)
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text, FailureText(listed));
     EXPECT_EQ(boxes.shown[0].style, kFailureStyle);
-}
-
-TEST(ReplaceFileName, ReplacesOnlyTheNameAndNeverOverflows)
-{
-    struct {
-        char path[kBufferSize];
-        char guard[16];
-    } area;
-    std::memset(area.guard, 'G', sizeof area.guard);
-    std::strcpy(area.path, "c:\\opos\\qvx\\SAMPLE\\TESTCARD.EX_");
-    ReplaceFileName(area.path, "TESTCARD.EXE");
-    EXPECT_STREQ(area.path, "c:\\opos\\qvx\\SAMPLE\\TESTCARD.EXE");
-    std::strcpy(area.path, "NAME.EX_");
-    ReplaceFileName(area.path, "NAME.EXE");
-    EXPECT_STREQ(area.path, "NAME.EXE");
-
-    std::string directory = "c:\\" + std::string(240, 'd') + "\\";
-    std::strcpy(area.path, (directory + "A.B").c_str());
-    ReplaceFileName(area.path, std::string(20, 'n').c_str());  // 264 characters: refused
-    EXPECT_EQ(std::string(area.path), directory + "A.B");
-    ReplaceFileName(area.path, std::string(15, 'n').c_str());  // 259: fits exactly
-    EXPECT_EQ(std::string(area.path), directory + std::string(15, 'n'));
-    EXPECT_EQ(std::string(area.guard, sizeof area.guard), std::string(16, 'G'));
 }
 
 TEST(CreateDirectoryTree, CreatesEveryMissingLevel)

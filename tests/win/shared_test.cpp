@@ -4,8 +4,8 @@
 #include <winver.h>
 
 #include <algorithm>
-#include <cstdint>
 #include <cstdio>
+#include <deque>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -16,8 +16,8 @@
 #include "shell/shell.h"
 #include "tests/support/answerer.h"
 #include "tests/support/support.h"
+#include "tests/win/copyfiles.h"
 
-static const char kCaption[] = "OLE for Point of Sale Setup";
 static const UINT kConflictStyle = MB_ABORTRETRYIGNORE | MB_ICONEXCLAMATION;  // 50
 
 // Listed names of the copy_names table: made-up libraries that no prefix ships.
@@ -28,38 +28,6 @@ static std::string WriteProtectedText(const char* name)
 {
     return std::string("The installed version of ") + name +
            " is write protected.  Change the file attributes and retry installation.";
-}
-
-static std::string FailureText(const std::string& listed)
-{
-    return "Unable to copy file [" + listed + "].  Attempt to manually copy the file, setup will continue.";
-}
-
-// An LZ-compressed file of data: header, then literal-only items.
-static std::string Compressed(const std::string& data, char lastCharacter)
-{
-    std::string out("SZDD\x88\xF0\x27\x33", 8);
-    out += 'A';
-    out += lastCharacter;
-    for (int shift = 0; shift < 32; shift += 8)
-        out += static_cast<char>(data.size() >> shift);
-    for (std::size_t at = 0; at < data.size(); at += 8) {
-        out += '\xFF';
-        out += data.substr(at, 8);
-    }
-    return out;
-}
-
-static bool Exists(const std::string& path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-static std::string Contents(const std::string& path)
-{
-    std::string contents;
-    EXPECT_TRUE(ReadWholeFile(path, &contents)) << path;
-    return contents;
 }
 
 static std::string SystemDirectory()
@@ -295,56 +263,39 @@ TEST_F(SharedTest, NewerInstalledLibraryIsKeptAndTheTemporaryCopyRemoved)
     EXPECT_EQ(TemporaryCopies(system), temporaryBefore) << "the service's temporary copy is removed";
 }
 
-TEST_F(SharedTest, WriteProtectedLibraryAsksAndAbortKeepsIt)
+TEST_F(SharedTest, WriteProtectedLibraryAsksUntilAbortOrOneForcedAttempt)
 {
     VariantStrings names("copy_names");
     ASSERT_TRUE(names.loaded());
-    Install(older, true);
     Distribute(newer);
-    MessageBoxAnswerer boxes({IDABORT});
+    const struct {
+        std::deque<int> answers;
+        std::size_t questions;
+    } cases[] = {
+        {{IDABORT}, 1},
+        {{IDIGNORE, IDIGNORE}, 1},  // the forced attempt fails again and asks nothing
+        {{IDRETRY, IDRETRY, IDABORT}, 3},
+        {{IDRETRY, IDIGNORE, IDIGNORE}, 2},
+    };
+    for (const auto& c : cases) {
+        Remove(installed);
+        Install(older, true);
+        MessageBoxAnswerer boxes(c.answers);
 
-    EXPECT_EQ(InstallSharedFile(progressDialog, kCompressedLibrary), 1);
+        EXPECT_EQ(InstallSharedFile(progressDialog, kCompressedLibrary), 1);
 
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, WriteProtectedText(kInstalledName));
-    EXPECT_EQ(boxes.shown[0].caption, kCaption);
-    EXPECT_EQ(boxes.shown[0].owner, mainWindow);
-    EXPECT_FALSE(boxes.shown[0].ownerEnabled);
-    EXPECT_EQ(boxes.shown[0].style, kConflictStyle);
-    EXPECT_TRUE(IsWindowEnabled(mainWindow));
-    EXPECT_EQ(Contents(installed), older);
-    EXPECT_EQ(Contents(destination + "System\\QVXSHR.DLL"), newer);
-}
-
-TEST_F(SharedTest, IgnoreForcesExactlyOneMoreAttempt)
-{
-    VariantStrings names("copy_names");
-    ASSERT_TRUE(names.loaded());
-    Install(older, true);
-    Distribute(newer);
-    MessageBoxAnswerer boxes({IDIGNORE, IDIGNORE, IDIGNORE});
-
-    // The forced attempt is write protected again, and asks nothing whatever it returns.
-    EXPECT_EQ(InstallSharedFile(progressDialog, kCompressedLibrary), 1);
-
-    EXPECT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(Contents(installed), older);
-}
-
-TEST_F(SharedTest, RetryAsksAgainWhileTheLibraryStaysProtected)
-{
-    VariantStrings names("copy_names");
-    ASSERT_TRUE(names.loaded());
-    Install(older, true);
-    Distribute(newer);
-    MessageBoxAnswerer boxes({IDRETRY, IDRETRY, IDABORT});
-
-    EXPECT_EQ(InstallSharedFile(progressDialog, kCompressedLibrary), 1);
-
-    ASSERT_EQ(boxes.shown.size(), 3u);
-    for (const MessageBoxInfo& box : boxes.shown)
-        EXPECT_EQ(box.text, WriteProtectedText(kInstalledName));
-    EXPECT_EQ(Contents(installed), older);
+        ASSERT_EQ(boxes.shown.size(), c.questions) << c.answers.size() << " answers";
+        for (const MessageBoxInfo& box : boxes.shown) {
+            EXPECT_EQ(box.text, WriteProtectedText(kInstalledName));
+            EXPECT_EQ(box.caption, kCaption);
+            EXPECT_EQ(box.owner, mainWindow);
+            EXPECT_FALSE(box.ownerEnabled);
+            EXPECT_EQ(box.style, kConflictStyle);
+        }
+        EXPECT_TRUE(IsWindowEnabled(mainWindow));
+        EXPECT_EQ(Contents(installed), older);
+        EXPECT_EQ(Contents(destination + "System\\QVXSHR.DLL"), newer);
+    }
 }
 
 TEST_F(SharedTest, RetryInstallsOnceTheUserHasFixedTheAttributes)
