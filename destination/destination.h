@@ -1,0 +1,30 @@
+// The destination dialog and the checks on the path the user chose.
+#pragma once
+#include <windows.h>
+
+// Runs the destination dialog over owner. destination (260 bytes) receives the default path
+// with the Windows drive letter, then the path as read from the field (at most 254 characters).
+// Non-zero when OK passed both checks, zero on "Exit Setup" or Escape, -1 when the dialog
+// could not be created. prompt must stay valid until the dialog has initialised.
+INT_PTR AskDestination(HWND owner, char* destination, const char* prompt, const char* defaultPath);
+
+INT_PTR CALLBACK DestinationDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Installed on the path field: drops every typed character that IsPathCharacter refuses.
+LRESULT CALLBACK PathFieldProc(HWND field, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Passes when the entry (trailing spaces and one trailing backslash aside) names an existing
+// directory or file, or when the user agrees to create it; fails only on "No". An entry that is
+// empty once trimmed passes here, since there is nothing to create: the drive check refuses it.
+int CheckDestinationDirectory(const char* entry);
+
+// Passes when the drive of the entry's first character can be queried and holds the
+// installation, or when the user goes on despite too little space. Messages are owned by
+// dialog. An entry that is empty once trimmed is refused as an invalid drive.
+int CheckDestinationDrive(HWND dialog, const char* entry);
+
+// The free-space query of the drive check; tests replace it to present drives of any size.
+using DiskFreeSpaceQuery = BOOL(WINAPI*)(LPCSTR root, LPDWORD sectorsPerCluster,
+                                         LPDWORD bytesPerSector, LPDWORD freeClusters,
+                                         LPDWORD totalClusters);
+extern DiskFreeSpaceQuery queryDiskFreeSpace;
