@@ -1,0 +1,106 @@
+#include "integration/group.h"
+
+#include "integration/dde.h"
+#include "integration/ddecommands.h"
+#include "resources/resource.h"
+#include "shell/shell.h"
+#include "shell/text.h"
+
+HWND progmanWindow;
+const char* progmanService = "PROGMAN";
+
+// The item list owns identifiers 97 to 127; a larger count would read into the file list.
+static const long kMaxProgramItems = 15;
+
+// Once Program Manager has terminated the conversation or stopped answering, further commands
+// would each just wait out the time-out again.
+static INT_PTR SendCommand(const char* command)
+{
+    if (progmanWindow == nullptr || partnerWindow != progmanWindow)
+        return 0;
+    return ExecuteCommand(progmanWindow, command);
+}
+
+HWND CreateProgramGroup(const char* name, const char* groupFile)
+{
+    char windowsDirectory[kWindowsDirectorySize];
+    UINT length = GetWindowsDirectoryA(windowsDirectory, sizeof windowsDirectory);
+    bool haveDirectory = length > 0 && length < sizeof windowsDirectory;
+    char create[kGroupCommandSize];
+    char show[kGroupCommandSize];
+    if (!FormatCreateGroupCommand(create, sizeof create, name,
+                                  haveDirectory ? windowsDirectory : nullptr, groupFile) ||
+        !FormatShowGroupCommand(show, sizeof show, name))
+        return nullptr;
+
+    if (progmanWindow == nullptr) {
+        progmanWindow = InitiateConversation(progmanService, progmanService);
+        if (progmanWindow == nullptr)
+            return nullptr;
+        BringWindowToTop(progmanWindow);
+        ShowWindow(progmanWindow, SW_RESTORE);
+        // The user is kept out of Program Manager while the setup drives it.
+        EnableWindow(progmanWindow, FALSE);
+    }
+    SendCommand(create);
+    SendCommand(show);
+    return progmanWindow;
+}
+
+INT_PTR AddProgramItem(const char* caption, const char* commandLine)
+{
+    char replace[kItemCommandSize];
+    char add[kItemCommandSize];
+    if (!FormatReplaceItemCommand(replace, sizeof replace, caption) ||
+        !FormatAddItemCommand(add, sizeof add, commandLine, caption))
+        return 0;
+    SendCommand(replace);
+    return SendCommand(add);
+}
+
+int ExitProgramManager()
+{
+    if (progmanWindow != nullptr) {
+        EnableWindow(progmanWindow, TRUE);
+        SendCommand(kExitCommand);
+    }
+    progmanWindow = nullptr;
+    partnerWindow = nullptr;
+    return 1;
+}
+
+void CreateProgramIcons()
+{
+    long count = ParseNumber(LoadMessage(IDS_ITEM_COUNT));
+    if (count <= 0)
+        return;
+    if (count > kMaxProgramItems)
+        count = kMaxProgramItems;
+    if (CreateDdeWindow(moduleInstance) == nullptr) {
+        ShowMessageId(mainWindow, IDS_NO_DDE_WINDOW, MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    // The waits dispatch nothing but DDE messages, so the texts stay in the shared buffers: the
+    // group name in the first, each caption in the second.
+    if (CreateProgramGroup(LoadMessage(IDS_GROUP_NAME), "") != nullptr) {
+        char commandLine[kCommandLineSize];
+        for (long i = 0; i < count; ++i) {
+            bool fits = ComposeText(commandLine, sizeof commandLine,
+                                    {destinationDirectory, LoadMessage(IDS_ITEM_BASE + 2 * i)});
+            LoadMessage2(IDS_ITEM_BASE + 2 * i + 1);
+            if (fits)
+                AddProgramItem(messageBuffer2, commandLine);
+        }
+        if (LoadMessage(IDS_DOC_FILE)[0] != '\0') {
+            // String 23 carries its own trailing blank.
+            bool fits = ComposeText(commandLine, sizeof commandLine,
+                                    {LoadMessage2(IDS_DOC_PROGRAM), destinationDirectory, messageBuffer});
+            // The caption shares the second buffer with the program, so it comes after the line.
+            LoadMessage2(IDS_DOC_CAPTION);
+            if (fits)
+                AddProgramItem(messageBuffer2, commandLine);
+        }
+    }
+    ExitProgramManager();
+    DestroyDdeWindow();
+}

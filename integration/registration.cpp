@@ -1,0 +1,112 @@
+#include "integration/registration.h"
+
+#include <windows.h>
+#include <ole2.h>
+
+#include "integration/regscript.h"
+#include "resources/resource.h"
+#include "shell/shell.h"
+#include "shell/text.h"
+
+static const UINT kFailureStyle = MB_OK | MB_ICONEXCLAMATION;
+static const char kLoadFailed[] = "Unable to load the library";
+
+int SelfRegisterServer(const char* fileName)
+{
+    if (FAILED(OleInitialize(nullptr))) {
+        ShowMessage(mainWindow, "Unable to initialize the OLE Library", kFailureStyle);
+        return 0;
+    }
+    // No "insert a disk" box for a server on a missing drive: the load just fails.
+    SetErrorMode(SEM_FAILCRITICALERRORS);
+    HMODULE library = LoadLibraryExA(fileName, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    if (reinterpret_cast<UINT_PTR>(library) < 32) {
+        ShowMessage(mainWindow, kLoadFailed, kFailureStyle);
+        OleUninitialize();
+        return 0;
+    }
+    typedef HRESULT(STDAPICALLTYPE * RegisterServerProc)();
+    // Through void (*)(): the entry point's real type is not FARPROC's.
+    RegisterServerProc registerServer = reinterpret_cast<RegisterServerProc>(
+        reinterpret_cast<void (*)()>(GetProcAddress(library, "DllRegisterServer")));
+    int result = 0;
+    if (registerServer == nullptr)
+        ShowMessage(mainWindow, "Unable to get the DLL Entry point", kFailureStyle);
+    else if (FAILED(registerServer()))
+        ShowMessage(mainWindow, "Unable to call the DLL Entry point", kFailureStyle);
+    else
+        result = 1;
+    FreeLibrary(library);
+    OleUninitialize();
+    return result;
+}
+
+// The whole script is composed before the file is touched, so a script that cannot be complete
+// is not written at all (and an earlier one is not truncated).
+static void WriteRegistryScript()
+{
+    char path[kBufferSize];
+    if (!ComposeText(path, sizeof path, {destinationDirectory, LoadMessage(IDS_SCRIPT_NAME)}))
+        return;
+    char script[3 * kBufferSize];
+    if (!ComposeText(script, sizeof script, {LoadMessage(IDS_SCRIPT_HEAD)}) ||
+        !FormatServiceLine(messageBuffer, kBufferSize, LoadMessage2(IDS_SCRIPT_SERVICE),
+                           destinationDirectory) ||
+        !ComposeText(script, sizeof script, {script, messageBuffer}) ||
+        !ComposeText(script, sizeof script, {script, LoadMessage(IDS_SCRIPT_TAIL)}))
+        return;
+    OFSTRUCT info;
+    HFILE file = OpenFile(path, &info, OF_CREATE | OF_WRITE);
+    if (file == HFILE_ERROR)
+        return;
+    _lwrite(file, script, lstrlenA(script));
+    _lclose(file);
+}
+
+static void SetString(HKEY key, const char* name, const char* data)
+{
+    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data),
+                   static_cast<DWORD>(lstrlenA(data) + 1));
+}
+
+static void WriteDeviceKey()
+{
+    HKEY key;
+    if (RegCreateKeyA(HKEY_LOCAL_MACHINE, LoadMessage(IDS_DEVICE_KEY), &key) != ERROR_SUCCESS) {
+        ShowMessageId(mainWindow, IDS_NO_DEVICE_KEY, MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    SetString(key, nullptr, LoadMessage(IDS_DEVICE_DEFAULT));
+    // A service path that does not fit is left out rather than cut: a wrong path is worse.
+    char path[kBufferSize];
+    if (ComposeText(path, sizeof path, {destinationDirectory, LoadMessage(IDS_SERVICE_FILE)}))
+        SetString(key, LoadMessage(IDS_SERVICE_NAME), path);
+    static const int kPairs[][2] = {{IDS_VERSION_NAME, IDS_VERSION_DATA},
+                                    {IDS_DESC_NAME, IDS_DESC_DATA},
+                                    {IDS_DEVNAME_NAME, IDS_DEVNAME_DATA},
+                                    {IDS_DEVDESC_NAME, IDS_DEVDESC_DATA}};
+    for (const auto& pair : kPairs)
+        SetString(key, LoadMessage(pair[0]), LoadMessage2(pair[1]));
+    RegCloseKey(key);
+}
+
+// The copy installed in the destination is the one registered, never a file of that name found
+// elsewhere on the loader's search path.
+static int RegisterInstalledServer(int id)
+{
+    char path[kBufferSize];
+    if (!ComposeText(path, sizeof path, {destinationDirectory, LoadMessage(id)})) {
+        ShowMessage(mainWindow, kLoadFailed, kFailureStyle);
+        return 0;
+    }
+    return SelfRegisterServer(path);
+}
+
+int RegisterDeviceService()
+{
+    WriteRegistryScript();
+    WriteDeviceKey();
+    SetCurrentDirectoryA(destinationDirectory);
+    RegisterInstalledServer(IDS_SERVER1);
+    return RegisterInstalledServer(IDS_SERVER2);
+}
