@@ -1,0 +1,7 @@
+// A server whose self-registration fails.
+#include "regsrv.h"
+
+extern "C" __declspec(dllexport) HRESULT DllRegisterServer()
+{
+    return E_FAIL;
+}

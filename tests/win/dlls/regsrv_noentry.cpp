@@ -1,0 +1,7 @@
+// A server that cannot self-register: it exports no DllRegisterServer.
+#include "regsrv.h"
+
+extern "C" __declspec(dllexport) HRESULT DllUnregisterServer()
+{
+    return S_OK;
+}
