@@ -11,6 +11,13 @@ static std::string WindowText(HWND window)
     return text;
 }
 
+// A box is read while it is being activated, before it is shown: ask for the style bit, not
+// for visibility on the screen.
+static bool Shown(HWND control)
+{
+    return control != nullptr && (GetWindowLongA(control, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
 static bool ClassIs(HWND window, const char* name)
 {
     char buffer[64] = {};
@@ -33,7 +40,7 @@ static UINT IconStyle(HWND box)
     // Wine's template names the icon control 0x440, Windows' 0x14.
     for (int id : {0x440, 0x14}) {
         HWND control = GetDlgItem(box, id);
-        if (control == nullptr || !IsWindowVisible(control))
+        if (!Shown(control))
             continue;
         HICON shown = reinterpret_cast<HICON>(SendMessageA(control, STM_GETICON, 0, 0));
         for (const auto& entry : icons)
@@ -55,7 +62,7 @@ MessageBoxInfo DescribeMessageBox(HWND window)
     std::vector<int> buttons;
     for (int id = IDOK; id <= IDNO; ++id) {
         HWND button = GetDlgItem(window, id);
-        if (button != nullptr && IsWindowVisible(button))
+        if (Shown(button))
             buttons.push_back(id);
     }
     auto has = [&](int id) {
