@@ -360,6 +360,8 @@ void SetupProcess::AnswerNewBoxes()
         EnterCriticalSection(&lock_);
         record.answer = ChooseAnswer(record.info.text, &record.scripted);
         LeaveCriticalSection(&lock_);
+        if (record.scripted && GetDlgItem(window, record.answer) == nullptr)
+            record.scripted = false;  // the script asked for a button this box lacks
         if (!record.scripted) {
             DWORD_PTR def = 0;
             SendMessageTimeoutA(window, DM_GETDEFID, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &def);

@@ -74,7 +74,8 @@ public:
 
     // Scripted answers. A box whose text contains textPart gets button (for the given number of
     // boxes, or every one when times is negative); boxes that match no such rule take the
-    // in-order answers; the rest get their default button and are marked unscripted.
+    // in-order answers; the rest, and boxes without the scripted button, get their default
+    // button and are marked unscripted.
     void AnswerBox(const std::string& textPart, int button, int times = 1);
     void AnswerNext(int button);
 

@@ -117,6 +117,41 @@ TEST_F(Installation, ExitSetupLeavesTheMachineAsItWas)
         EXPECT_NE(seen.caption, kProgressCaption);
 }
 
+// "No" to creating a missing directory: the dialog stays up with the path, nothing is created.
+TEST_F(Installation, DecliningToCreateTheDirectoryKeepsAskingForAPath)
+{
+    const std::string missing = "c:\\qvxdeclined\\here";
+    LaunchOptions launch;
+    launch.application = DistDirectory() + "SETUP.EXE";
+    launch.workingDirectory = DistDirectory();
+    SetupProcess setup(launch);
+    setup.AnswerBox(kCreateQuestion, IDNO);
+    HWND dialog = setup.WaitForWindow(kDialogClass, kDestinationCaption, 30000);
+    ASSERT_NE(dialog, nullptr);
+    HWND field = GetDlgItem(dialog, 100);
+    ASSERT_TRUE(SetControlText(field, missing));
+    ASSERT_TRUE(ClickButton(dialog, IDOK));
+    ASSERT_TRUE(setup.WaitForBoxes(1, 30000));
+    // The box is gone once answered; the dialog is still there, holding the path.
+    ASSERT_TRUE(setup.WaitForWindowGone(kDialogClass, kTitle, 10000));
+    EXPECT_TRUE(IsWindowVisible(dialog));
+    EXPECT_EQ(ControlText(field), missing);
+    EXPECT_FALSE(DirectoryExists(missing));
+    EXPECT_TRUE(setup.TopWindows(kDialogClass, kProgressCaption).empty());
+
+    ASSERT_TRUE(ClickButton(dialog, IDCANCEL));
+    DWORD code = STILL_ACTIVE;
+    ASSERT_TRUE(setup.WaitForExit(30000, &code));
+    EXPECT_EQ(code, 0u);
+    std::vector<BoxRecord> boxes = setup.Boxes();
+    ASSERT_EQ(boxes.size(), 1u) << Describe(boxes);
+    EXPECT_EQ(boxes[0].info.text, kCreateQuestion);
+    EXPECT_EQ(boxes[0].ownerRole, OwnerRole::Main) << Describe(boxes[0]);
+    EXPECT_EQ(boxes[0].info.style, static_cast<UINT>(MB_YESNO | MB_ICONQUESTION)) << Describe(boxes[0]);
+    EXPECT_EQ(boxes[0].answer, IDNO);
+    EXPECT_FALSE(DirectoryExists(missing));
+}
+
 // The whole installation with the offered path, from a copy of the distribution on drive C:.
 TEST_F(Installation, DefaultPathInstallsEverything)
 {
