@@ -528,11 +528,13 @@ TEST_F(DestinationTest, EmptyEntryIsAnInvalidDrive)
         Click(dialog, IDOK);
         SetField(dialog, "\\  ");
         Click(dialog, IDOK);
+        SetField(dialog, "");
+        Click(dialog, IDOK);
         open = StillOpen(dialog);
         Click(dialog, IDCANCEL);
     });
     EXPECT_TRUE(open);
-    ASSERT_EQ(boxes.shown.size(), 2u);  // no creation question for either
+    ASSERT_EQ(boxes.shown.size(), 3u);  // no creation question for any
     for (const MessageBoxInfo& box : boxes.shown) {
         EXPECT_EQ(box.text, kBadDrive);
         EXPECT_EQ(box.owner, owner);
