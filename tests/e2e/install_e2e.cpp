@@ -152,6 +152,41 @@ TEST_F(Installation, DecliningToCreateTheDirectoryKeepsAskingForAPath)
     EXPECT_FALSE(DirectoryExists(missing));
 }
 
+// Closing the title window while the files are copied does not stop the installation: the
+// setup finishes it and ends with exit code 0.
+TEST_F(Installation, ClosingTheTitleWindowWhileCopyingLetsTheInstallationFinish)
+{
+    const std::string destination = "c:\\qvxclosed\\";
+    LaunchOptions launch;
+    launch.application = DistDirectory() + "SETUP.EXE";
+    launch.workingDirectory = DistDirectory();
+    SetupProcess setup(launch);
+    setup.AnswerBox(kCreateQuestion, IDYES);
+    HWND dialog = setup.WaitForWindow(kDialogClass, kDestinationCaption, 30000);
+    ASSERT_NE(dialog, nullptr);
+    HWND main = GetWindow(dialog, GW_OWNER);
+    ASSERT_TRUE(SetControlText(GetDlgItem(dialog, 100), destination));
+    ASSERT_TRUE(ClickButton(dialog, IDOK));
+    ASSERT_NE(setup.WaitForWindow(kDialogClass, kProgressCaption, 30000), nullptr);
+    ASSERT_TRUE(PostMessageA(main, WM_CLOSE, 0, 0));
+
+    DWORD code = STILL_ACTIVE;
+    ASSERT_TRUE(setup.WaitForExit(120000, &code));
+    EXPECT_EQ(code, 0u);
+    EXPECT_FALSE(IsWindow(main));
+    for (const auto& file : kProductFiles)
+        EXPECT_TRUE(FileExists(destination + file.installed)) << file.installed;
+    std::string service;
+    EXPECT_TRUE(ReadRegistryString(HKEY_LOCAL_MACHINE, kDeviceKey, "Service", &service));
+    EXPECT_EQ(service, destination + "CARDSO.DLL");
+    // Whatever came up on the way is in the log; it must have been only what the setup says.
+    for (const auto& box : setup.Boxes()) {
+        EXPECT_EQ(box.info.caption, kTitle);
+        EXPECT_TRUE(box.info.text == kCreateQuestion || box.info.text == kCompletionMessage)
+            << Describe(box);
+    }
+}
+
 // The whole installation with the offered path, from a copy of the distribution on drive C:.
 TEST_F(Installation, DefaultPathInstallsEverything)
 {

@@ -38,7 +38,7 @@ protected:
     }
 
     // The destination dialog that the install command opens, waiting out the grace period;
-    // null when the program shows none.
+    // null when none came up.
     HWND DestinationDialog()
     {
         DWORD waited = GetTickCount() - shownAt_;
@@ -79,10 +79,13 @@ TEST_F(Shell, TitleWindowHasTheProductCaptionAndAnOverlappedFrame)
     EXPECT_EQ(style & (WS_CHILD | WS_POPUP), 0) << std::hex << style;
     EXPECT_EQ(GetWindow(main, GW_OWNER), nullptr);
     EXPECT_EQ(setup_->TopWindows(kMainClass, nullptr).size(), 1u);
+    // The posted install command asks for the destination straight away, over the title.
+    HWND dialog = DestinationDialog();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(GetWindow(dialog, GW_OWNER), main);
 
     if (!ArtifactDirectory().empty()) {
         // A picture for people: the title painted, with the destination dialog over it.
-        DestinationDialog();
         Sleep(500);
         CreateDirectoryA(ArtifactDirectory().c_str(), nullptr);
         EXPECT_TRUE(SaveScreenshot(ArtifactDirectory() + "title.bmp"));
@@ -121,7 +124,6 @@ std::string ShowFlagName(const testing::TestParamInfo<int>& info)
     case SW_SHOWMINIMIZED: return "ShowMinimized";
     case SW_SHOWMINNOACTIVE: return "ShowMinNoActive";
     case SW_HIDE: return "Hide";
-    case SW_SHOWNORMAL: return "ShowNormal";
     }
     return "Flag" + std::to_string(info.param);
 }
@@ -179,15 +181,14 @@ TEST_F(Shell, ClosingTheTitleWindowEndsWithExitCodeZero)
     // The user cannot close the title window while the destination dialog disables it; a close
     // request still ends the program cleanly, taking the owned dialog with it.
     HWND dialog = DestinationDialog();
+    ASSERT_NE(dialog, nullptr);
 
     ASSERT_TRUE(PostMessageA(main, WM_CLOSE, 0, 0));
     DWORD code = STILL_ACTIVE;
     ASSERT_TRUE(setup_->WaitForExit(kExitTimeout, &code));
     EXPECT_EQ(code, 0u);
     EXPECT_TRUE(setup_->Boxes().empty()) << Describe(setup_->Boxes());
-    if (dialog != nullptr) {
-        EXPECT_FALSE(IsWindow(dialog));
-    }
+    EXPECT_FALSE(IsWindow(dialog));
 }
 
 TEST_F(Shell, InstallCommandWithANotificationCodeStartsNothing)
@@ -195,16 +196,15 @@ TEST_F(Shell, InstallCommandWithANotificationCodeStartsNothing)
     HWND main = Start();
     ASSERT_NE(main, nullptr);
     HWND first = DestinationDialog();
+    ASSERT_NE(first, nullptr);
 
+    // The destination dialog's loop dispatches it to the title window; a second run of the
+    // installation would open a second destination dialog at once.
     ASSERT_TRUE(PostMessageA(main, WM_COMMAND, MAKEWPARAM(100, 1), 0));
-    // A second run of the sequence would open a second destination dialog over the first one
-    // (or, without the first, the only one) at once.
     Sleep(kDialogGrace);
     std::vector<HWND> dialogs = setup_->TopWindows(kDialogClass, kDestinationCaption);
-    EXPECT_EQ(dialogs.size(), first != nullptr ? 1u : 0u);
-    if (first != nullptr && !dialogs.empty()) {
-        EXPECT_EQ(dialogs.front(), first);
-    }
+    ASSERT_EQ(dialogs.size(), 1u);
+    EXPECT_EQ(dialogs.front(), first);
     EXPECT_TRUE(setup_->TopWindows(kDialogClass, kProgressCaption).empty());
 
     EXPECT_EQ(Leave(main), 0u);
