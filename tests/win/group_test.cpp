@@ -85,22 +85,6 @@ TEST_F(ProgramGroup, ShippedTableSendsTheSevenCommandsOneAtATime)
     EXPECT_FALSE(IsWindow(client));
 }
 
-TEST_F(ProgramGroup, DestinationWithBlanksGoesInVerbatim)
-{
-    TestDdeServer server(kService);
-    lstrcpyA(destinationDirectory, "d:\\My Programs\\O P O S\\");
-    RunStage();
-    server.Stop();
-    auto commands = Commands(server);
-    ASSERT_EQ(commands.size(), 7u);
-    EXPECT_EQ(commands[3],
-              "[additem(d:\\My Programs\\O P O S\\Sample\\TestCard.exe,Sample MSR Test Program,"
-              "d:\\My Programs\\O P O S\\Sample\\TestCard.exe,0)]");
-    EXPECT_EQ(commands[5],
-              "[additem(wordpad.exe d:\\My Programs\\O P O S\\readme.doc,MSR Documentation,"
-              "wordpad.exe d:\\My Programs\\O P O S\\readme.doc,0)]");
-}
-
 TEST_F(ProgramGroup, CountOfZeroOrNotANumberSkipsTheStage)
 {
     for (const char* table : {"group_zero", "group_nan"}) {
@@ -235,29 +219,4 @@ TEST_F(ProgramGroup, ServerThatTerminatesOrFallsSilentIsLeftAlone)
         EXPECT_EQ(Commands(server),
                   (std::vector<std::string>{"[CreateGroup(OLE for Point of Sale)]"}));
     }
-}
-
-TEST_F(ProgramGroup, GroupFileIsNamedInTheWindowsDirectory)
-{
-    TestDdeServer server(kService);
-    ASSERT_NE(CreateDdeWindow(moduleInstance), nullptr);
-    EXPECT_EQ(CreateProgramGroup("Group", "qvx.grp"), server.window(0));
-    // A second group reuses the open conversation.
-    EXPECT_EQ(CreateProgramGroup("Other", ""), server.window(0));
-    ExitProgramManager();
-    DestroyDdeWindow();
-    UnregisterClassA("ddeClass", moduleInstance);
-    server.Stop();
-
-    char windows[MAX_PATH];
-    GetWindowsDirectoryA(windows, MAX_PATH);
-    const std::vector<std::string> expected = {
-        std::string("[CreateGroup(Group,") + windows + "\\qvx.grp)]",
-        "[showgroup(Group,1)]",
-        "[CreateGroup(Other)]",
-        "[showgroup(Other,1)]",
-        "[exitprogman(1)]",
-    };
-    EXPECT_EQ(Commands(server), expected);
-    EXPECT_EQ(server.answeredInitiates().size(), 1u);
 }
