@@ -16,26 +16,36 @@ MessageBoxAnswerer::~MessageBoxAnswerer()
     current = previous_;
 }
 
+// Runs from the box's own message loop, once the box is shown and fully set up.
+static void CALLBACK AnswerBox(HWND box, UINT, UINT_PTR timer, DWORD)
+{
+    KillTimer(box, timer);
+    if (current != nullptr)
+        current->Answer(box);
+}
+
+void MessageBoxAnswerer::Answer(HWND box)
+{
+    shown.push_back(DescribeMessageBox(box));
+    int answer = DefaultMessageBoxButton(box);
+    if (!answers_.empty()) {
+        answer = answers_.front();
+        answers_.pop_front();
+    }
+    PressMessageBoxButton(box, answer);
+}
+
 LRESULT CALLBACK MessageBoxAnswerer::Hook(int code, WPARAM wParam, LPARAM lParam)
 {
     MessageBoxAnswerer* self = current;
     if (self != nullptr && code == HCBT_ACTIVATE) {
         HWND window = reinterpret_cast<HWND>(wParam);
         bool known = false;
-        for (const auto& box : self->shown)
-            known = known || box.window == window;
+        for (HWND box : self->pending_)
+            known = known || box == window;
         if (!known && IsMessageBox(window)) {
-            MessageBoxInfo info = DescribeMessageBox(window);
-            self->shown.push_back(info);
-            int answer;
-            if (!self->answers_.empty()) {
-                answer = self->answers_.front();
-                self->answers_.pop_front();
-            } else {
-                LRESULT def = SendMessageA(window, DM_GETDEFID, 0, 0);
-                answer = HIWORD(def) == DC_HASDEFID ? LOWORD(def) : IDOK;
-            }
-            PressMessageBoxButton(window, answer);
+            self->pending_.push_back(window);
+            SetTimer(window, 0x5142, 0, AnswerBox);
         }
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);

@@ -22,9 +22,12 @@ public:
 
     std::vector<MessageBoxInfo> shown;
 
+    void Answer(HWND box);  // records the box and presses the next scripted (or default) button
+
 private:
     static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam);
     std::deque<int> answers_;
+    std::vector<HWND> pending_;  // boxes already seen activating
     HHOOK hook_;
     MessageBoxAnswerer* previous_;
 };

@@ -50,6 +50,18 @@ static UINT IconStyle(HWND box)
     return 0;
 }
 
+int DefaultMessageBoxButton(HWND box)
+{
+    // Wine marks the default by the button's style; its DM_GETDEFID may still say IDOK.
+    for (int id = IDOK; id <= IDNO; ++id) {
+        HWND button = GetDlgItem(box, id);
+        if (Shown(button) && (GetWindowLongA(button, GWL_STYLE) & 0x0F) == BS_DEFPUSHBUTTON)
+            return id;
+    }
+    LRESULT def = SendMessageA(box, DM_GETDEFID, 0, 0);
+    return HIWORD(def) == DC_HASDEFID ? LOWORD(def) : IDOK;
+}
+
 MessageBoxInfo DescribeMessageBox(HWND window)
 {
     MessageBoxInfo info;
@@ -84,12 +96,11 @@ MessageBoxInfo DescribeMessageBox(HWND window)
     // The default button's position in the box's own order gives MB_DEFBUTTONn.
     static const int order[][3] = {{IDOK}, {IDOK, IDCANCEL}, {IDABORT, IDRETRY, IDIGNORE},
                                    {IDYES, IDNO, IDCANCEL}, {IDYES, IDNO}, {IDRETRY, IDCANCEL}};
-    LRESULT def = SendMessageA(window, DM_GETDEFID, 0, 0);
+    int def = DefaultMessageBoxButton(window);
     UINT defButton = 0;
-    if (HIWORD(def) == DC_HASDEFID)
-        for (int i = 0; i < 3; ++i)
-            if (order[kind][i] == LOWORD(def))
-                defButton = static_cast<UINT>(i) << 8;
+    for (int i = 0; i < 3; ++i)
+        if (order[kind][i] == def)
+            defButton = static_cast<UINT>(i) << 8;
     info.style = kind | IconStyle(window) | defButton;
     return info;
 }

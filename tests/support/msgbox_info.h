@@ -17,7 +17,10 @@ struct MessageBoxInfo {
 // True when window is a standard message box (a dialog with a system menu: our own dialog
 // templates have none).
 bool IsMessageBox(HWND window);
+// Read it once the box is fully set up (shown, or from a timer set when it activates): while
+// it is being activated Wine has not yet marked its default button.
 MessageBoxInfo DescribeMessageBox(HWND window);
+int DefaultMessageBoxButton(HWND box);  // the button Enter presses
 
 // Presses the button with the given identifier (IDOK, IDYES, ...) by posting its click.
 void PressMessageBoxButton(HWND box, int button);
