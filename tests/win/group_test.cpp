@@ -6,7 +6,7 @@
 #include "integration/dde.h"
 #include "integration/group.h"
 #include "shell/shell.h"
-#include "tests/support/box_watcher.h"
+#include "tests/support/answerer.h"
 #include "tests/support/support.h"
 #include "tests/win/ddeserver.h"
 
@@ -54,7 +54,7 @@ protected:
 TEST_F(ProgramGroup, ShippedTableSendsTheSevenCommandsOneAtATime)
 {
     TestDdeServer server(kService, 1, 30);
-    BoxWatcher boxes;
+    MessageBoxAnswerer boxes;
     RunStage();
     HWND client = ddeWindow;
     server.Stop();
@@ -92,7 +92,7 @@ TEST_F(ProgramGroup, CountOfZeroOrNotANumberSkipsTheStage)
         TestDdeServer server(kService);
         VariantStrings strings(table);
         ASSERT_TRUE(strings.loaded());
-        BoxWatcher boxes;
+        MessageBoxAnswerer boxes;
         RunStage();
         server.Stop();
         EXPECT_EQ(ddeWindow, nullptr);  // no client window was made
@@ -127,7 +127,7 @@ TEST_F(ProgramGroup, ItemsThatWouldNotFitAreSkippedWhole)
     TestDdeServer server(kService);
     VariantStrings strings("group_long");
     ASSERT_TRUE(strings.loaded());
-    BoxWatcher boxes;
+    MessageBoxAnswerer boxes;
     RunStage();
     server.Stop();
     const std::vector<std::string> expected = {
@@ -148,7 +148,7 @@ TEST_F(ProgramGroup, GroupNameThatWouldNotFitSendsNothing)
     TestDdeServer server(kService);
     VariantStrings strings("group_longname");
     ASSERT_TRUE(strings.loaded());
-    BoxWatcher boxes;
+    MessageBoxAnswerer boxes;
     RunStage();
     HWND client = ddeWindow;
     server.Stop();
@@ -162,7 +162,7 @@ TEST_F(ProgramGroup, WithoutProgramManagerNothingIsSent)
 {
     TestDdeServer server(kService);
     progmanService = "QvxNoSuchProgman";
-    BoxWatcher boxes;
+    MessageBoxAnswerer boxes;
     RunStage();
     HWND client = ddeWindow;
     server.Stop();
@@ -181,7 +181,7 @@ TEST_F(ProgramGroup, ClientWindowFailureIsReported)
     taken.hInstance = moduleInstance;
     taken.lpszClassName = "ddeClass";
     ASSERT_NE(RegisterClassA(&taken), 0);
-    BoxWatcher boxes;
+    MessageBoxAnswerer boxes;
     RunStage();
     server.Stop();
     ASSERT_EQ(boxes.shown.size(), 1u);

@@ -8,7 +8,7 @@
 
 #include "integration/registration.h"
 #include "shell/shell.h"
-#include "tests/support/box_watcher.h"
+#include "tests/support/answerer.h"
 #include "tests/support/support.h"
 
 static const char kDeviceKey[] = "SOFTWARE\\OLEforRetail\\ServiceOPOS\\MSR\\QVXMSR";
@@ -112,7 +112,7 @@ static std::string Lower(std::string text)
     return text;
 }
 
-static std::vector<std::string> Texts(const BoxWatcher& boxes)
+static std::vector<std::string> Texts(const MessageBoxAnswerer& boxes)
 {
     std::vector<std::string> texts;
     for (const auto& box : boxes.shown)
@@ -182,7 +182,7 @@ TEST_F(DeviceRegistration, WritesScriptAndKeyAndRegistersTheInstalledServers)
     RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>("0.9"), 4);
     RegCloseKey(key);
 
-    BoxWatcher boxes;
+    MessageBoxAnswerer boxes;
     EXPECT_EQ(RegisterDeviceService(), 1);
     EXPECT_TRUE(boxes.shown.empty());
 
@@ -209,7 +209,7 @@ TEST_F(DeviceRegistration, ImportingTheScriptGivesBackTheSameValues)
     std::string destination = destination_ + "O P O S\\";
     ASSERT_TRUE(CreateDirectoryA(destination.c_str(), nullptr));
     lstrcpyA(destinationDirectory, destination.c_str());
-    BoxWatcher boxes;  // the servers are not there
+    MessageBoxAnswerer boxes;  // the servers are not there
     RegisterDeviceService();
     SetCurrentDirectoryA(savedDirectory_);
 
@@ -233,7 +233,7 @@ TEST_F(DeviceRegistration, ImportingTheScriptGivesBackTheSameValues)
 
 TEST_F(DeviceRegistration, MissingServersAreReportedAndTheRestIsStillWritten)
 {
-    BoxWatcher boxes;
+    MessageBoxAnswerer boxes;
     EXPECT_EQ(RegisterDeviceService(), 0);
     ASSERT_EQ(boxes.shown.size(), 2u);
     for (const auto& box : boxes.shown) {
@@ -254,7 +254,7 @@ TEST_F(DeviceRegistration, FirstServerFailingLeavesTheResultToTheSecond)
 {
     Install("regsrv_noentry", destination_, "CARD.OCX");
     Install("regsrv_two", destination_, "CARDSO.DLL");
-    BoxWatcher boxes;
+    MessageBoxAnswerer boxes;
     EXPECT_EQ(RegisterDeviceService(), 1);
     EXPECT_EQ(Texts(boxes), std::vector<std::string>{"Unable to get the DLL Entry point"});
     EXPECT_EQ(Lower(InprocServer(kServerTwoClass)), Lower(destination_ + "CARDSO.DLL"));
@@ -264,7 +264,7 @@ TEST_F(DeviceRegistration, EntryPointFailuresAreReported)
 {
     Install("regsrv_failing", destination_, "CARD.OCX");
     Install("regsrv_noentry", destination_, "CARDSO.DLL");
-    BoxWatcher boxes;
+    MessageBoxAnswerer boxes;
     EXPECT_EQ(RegisterDeviceService(), 0);
     EXPECT_EQ(Texts(boxes), (std::vector<std::string>{"Unable to call the DLL Entry point",
                                                       "Unable to get the DLL Entry point"}));
@@ -287,7 +287,7 @@ TEST_F(DeviceRegistration, ScriptThatCannotBeCompleteIsNotWritten)
     ASSERT_TRUE(WriteWholeFile(destination + "CARD.REG", "old"));
     lstrcpyA(destinationDirectory, destination.c_str());
 
-    BoxWatcher boxes;
+    MessageBoxAnswerer boxes;
     RegisterDeviceService();
     SetCurrentDirectoryA(savedDirectory_);
     std::string script;
@@ -300,7 +300,7 @@ TEST_F(DeviceRegistration, ServicePathThatWouldNotFitIsLeftOut)
 {
     std::string destination = "c:\\" + std::string(247, 'p') + "\\";  // 251 characters
     lstrcpyA(destinationDirectory, destination.c_str());
-    BoxWatcher boxes;
+    MessageBoxAnswerer boxes;
     EXPECT_EQ(RegisterDeviceService(), 0);
     // Neither server path fits either: refused like a library that does not load.
     EXPECT_EQ(Texts(boxes), (std::vector<std::string>{"Unable to load the library",

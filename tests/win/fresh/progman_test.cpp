@@ -13,7 +13,7 @@
 #include "integration/dde.h"
 #include "integration/group.h"
 #include "shell/shell.h"
-#include "tests/support/box_watcher.h"
+#include "tests/support/answerer.h"
 #include "tests/support/support.h"
 
 static const char kProgram[] = "C:\\OPOS\\QVX\\Sample\\TestCard.exe";
@@ -132,7 +132,7 @@ TEST_F(ProgramManager, CreatesTheGroupWithItsItemsAndNoDuplicates)
     static const char* const kCommands[] = {"CreateGroup", "showgroup", "replaceitem (program)",
                                             "additem (program)", "replaceitem (documentation)",
                                             "additem (documentation)", "exitprogman"};
-    BoxWatcher boxes;
+    MessageBoxAnswerer boxes;
     for (int run = 1; run <= 2; ++run) {
         auto answers = RunStage();
         std::cout << "run " << run << ":";
