@@ -6,7 +6,7 @@
 #include "install/install.h"
 #include "shell/screen.h"
 #include "shell/shell.h"
-#include "tests/support/box_watcher.h"
+#include "tests/support/answerer.h"
 #include "tests/support/support.h"
 
 static const char kTitle[] = "OLE for Point of Sale Setup";
@@ -35,7 +35,7 @@ HWND Messages::owner_;
 
 TEST_F(Messages, ShowMessageCaptionsTheBoxAndDisablesTheOwnerWhileUp)
 {
-    BoxWatcher boxes({IDRETRY});
+    MessageBoxAnswerer boxes({IDRETRY});
     char text[] = "Some text of the caller's";
     std::strcpy(messageBuffer2, "gone");
     int answer = ShowMessage(owner_, text, MB_ABORTRETRYIGNORE | MB_ICONEXCLAMATION);
@@ -53,12 +53,12 @@ TEST_F(Messages, ShowMessageCaptionsTheBoxAndDisablesTheOwnerWhileUp)
 
 TEST_F(Messages, ShowMessagePassesEveryAnswerBack)
 {
-    BoxWatcher boxes({IDYES, IDNO, IDIGNORE, IDABORT});
+    MessageBoxAnswerer boxes({IDYES, IDNO, IDIGNORE, IDABORT});
     EXPECT_EQ(ShowMessage(owner_, "a", MB_YESNO | MB_ICONQUESTION), IDYES);
     EXPECT_EQ(ShowMessage(owner_, "b", MB_YESNO | MB_ICONINFORMATION | MB_DEFBUTTON2), IDNO);
     EXPECT_EQ(ShowMessage(owner_, "c", MB_ABORTRETRYIGNORE), IDIGNORE);
     EXPECT_EQ(ShowMessage(owner_, "d", MB_ABORTRETRYIGNORE), IDABORT);
-    EXPECT_EQ(ShowMessage(owner_, "e", MB_OK | MB_ICONINFORMATION), IDOK);  // Enter
+    EXPECT_EQ(ShowMessage(owner_, "e", MB_OK | MB_ICONINFORMATION), IDOK);  // the default
     ASSERT_EQ(boxes.shown.size(), 5u);
     EXPECT_EQ(boxes.shown[1].style, static_cast<UINT>(MB_YESNO | MB_ICONINFORMATION | MB_DEFBUTTON2))
         << StyleName(boxes.shown[1].style);
@@ -68,7 +68,7 @@ TEST_F(Messages, OwnerDisabledBeforeIsEnabledAfterwards)
 {
     // As the main window is while the modal destination dialog runs.
     EnableWindow(owner_, FALSE);
-    BoxWatcher boxes;
+    MessageBoxAnswerer boxes;
     ShowMessage(owner_, "text", MB_OK);
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_FALSE(boxes.shown[0].ownerEnabled);
@@ -77,7 +77,7 @@ TEST_F(Messages, OwnerDisabledBeforeIsEnabledAfterwards)
 
 TEST_F(Messages, ShowMessageIdLoadsTheTextIntoTheMessageBuffer)
 {
-    BoxWatcher boxes;
+    MessageBoxAnswerer boxes;
     EXPECT_EQ(ShowMessageId(owner_, 27, MB_OK | MB_ICONINFORMATION), IDOK);
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text, "Program installation is now complete.");
@@ -396,7 +396,7 @@ TEST(MainWindow, CompletionDeletesTheClassesKeyThenReportsAndQuits)
     ASSERT_EQ(RegCreateKeyA(HKEY_CLASSES_ROOT, "OPOS", &key), ERROR_SUCCESS);
     RegCloseKey(key);
     {
-        BoxWatcher boxes;
+        MessageBoxAnswerer boxes;
         CompleteInstallation();
         ASSERT_EQ(boxes.shown.size(), 1u);
         EXPECT_EQ(boxes.shown[0].text, "Program installation is now complete.");
@@ -409,7 +409,7 @@ TEST(MainWindow, CompletionDeletesTheClassesKeyThenReportsAndQuits)
     EXPECT_EQ(quit.wParam, 0u);
 
     // A missing key is no error: the report comes all the same.
-    BoxWatcher again;
+    MessageBoxAnswerer again;
     CompleteInstallation();
     EXPECT_EQ(again.shown.size(), 1u);
     PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
