@@ -43,7 +43,11 @@ cleanup() {
         WINEPREFIX=$scratch wineserver -w 2>/dev/null
         rm -rf "$scratch"
     fi
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+    if [ -n "$xvfb_pid" ]; then
+        # Our display goes away: end the prefix's Wine processes first, quietly.
+        [ -n "${scratch:-}" ] || { wineserver -k 2>/dev/null; wineserver -w 2>/dev/null; }
+        kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+    fi
 }
 trap cleanup EXIT
 

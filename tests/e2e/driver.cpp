@@ -298,6 +298,13 @@ void SetupProcess::Watch()
     }
 }
 
+void SetupProcess::BeforeAnswer(std::function<void(const BoxRecord&)> callback)
+{
+    EnterCriticalSection(&lock_);
+    beforeAnswer_ = std::move(callback);
+    LeaveCriticalSection(&lock_);
+}
+
 int SetupProcess::ChooseAnswer(const std::string& text, bool* scripted)
 {
     *scripted = true;
@@ -362,15 +369,15 @@ void SetupProcess::AnswerNewBoxes()
         LeaveCriticalSection(&lock_);
         if (record.scripted && GetDlgItem(window, record.answer) == nullptr)
             record.scripted = false;  // the script asked for a button this box lacks
-        if (!record.scripted) {
-            DWORD_PTR def = 0;
-            SendMessageTimeoutA(window, DM_GETDEFID, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &def);
-            record.answer = HIWORD(def) == DC_HASDEFID ? LOWORD(def) : IDOK;
-        }
+        if (!record.scripted)
+            record.answer = DefaultMessageBoxButton(window);
         answered_.push_back(window);
         EnterCriticalSection(&lock_);
         boxes_.push_back(record);
+        auto beforeAnswer = beforeAnswer_;
         LeaveCriticalSection(&lock_);
+        if (beforeAnswer)
+            beforeAnswer(record);
         PressMessageBoxButton(window, record.answer);
     }
 }

@@ -13,6 +13,7 @@
 #include <windows.h>
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -79,6 +80,10 @@ public:
     void AnswerBox(const std::string& textPart, int button, int times = 1);
     void AnswerNext(int button);
 
+    // Called on the watcher thread with each box just before it is answered (a screenshot of
+    // the box, say); the box stays up until it returns.
+    void BeforeAnswer(std::function<void(const BoxRecord&)> callback);
+
     std::vector<BoxRecord> Boxes() const;
     std::vector<WindowRecord> WindowsSeen() const;
     // True once at least count boxes were answered.
@@ -120,6 +125,7 @@ private:
     std::vector<Rule> rules_;
     std::deque<int> ordered_;
     std::vector<BoxRecord> boxes_;
+    std::function<void(const BoxRecord&)> beforeAnswer_;
     std::vector<HWND> answered_;
     std::vector<WindowRecord> windows_;
 };
