@@ -1,10 +1,8 @@
-// Before windows.h, whose IDC_ICON (a cursor) would otherwise clash with ours as a redefinition.
-#include "resources/resource.h"
-
 #include "install/progress.h"
 
 #include "install/install.h"
 #include "install/progressmath.h"
+#include "resources/resource.h"
 #include "shell/shell.h"
 #include "shell/text.h"
 
