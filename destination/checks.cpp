@@ -23,22 +23,12 @@ static bool TrimEntry(char* work, const char* entry)
     return work[0] != '\0';
 }
 
-// A file of that name counts as well: the copy will report it, not this check.
-static bool Exists(const char* path)
-{
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(path, &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return false;
-    FindClose(search);
-    return true;
-}
-
 int CheckDestinationDirectory(const char* entry)
 {
     // Local, not a message buffer: the question below dispatches messages that rewrite those.
     char work[kBufferSize];
-    if (!TrimEntry(work, entry) || Exists(work))
+    // A file of that name counts as well: the copy will report it, not this check.
+    if (!TrimEntry(work, entry) || PathExists(work))
         return 1;
     if (ShowMessageId(mainWindow, IDS_CREATE_DIR, MB_YESNO | MB_ICONQUESTION) == IDNO)
         return 0;

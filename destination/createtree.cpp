@@ -2,7 +2,7 @@
 
 #include "destination/tree.h"
 
-static bool EntryExists(const char* path)
+bool PathExists(const char* path)
 {
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA(path, &found);
@@ -14,7 +14,7 @@ static bool EntryExists(const char* path)
 
 static bool MakeLevel(const char* level)
 {
-    if (EntryExists(level) || CreateDirectoryA(level, nullptr))
+    if (PathExists(level) || CreateDirectoryA(level, nullptr))
         return true;
     // A find query misses roots and levels that end with a separator ("c:\a/", "c:\a\\b"),
     // which then fail creation as already existing: what counts is that the directory is there.

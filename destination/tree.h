@@ -10,6 +10,9 @@ void TrimTrailing(char* text, char c);
 // or the path is too long for the 256-byte working copy.
 int CreateDirectoryTree(const char* path);
 
+// Whether a find-first query on exactly this path finds an entry (a directory or a file).
+bool PathExists(const char* path);
+
 // The walk of CreateDirectoryTree, without the platform. Portable.
 enum { kTreeBufferSize = 256 };  // the working copy: paths of at most 255 characters
 
