@@ -55,7 +55,12 @@ InstallResult RunInstallation(const InstallOptions& options)
             TypeCharacters(field, options.destination);
         }
         result.typedPath = ControlText(field);
-        ClickButton(dialog, IDOK);
+        if (options.pressEnter)
+            PressKey(field, VK_RETURN);
+        else
+            ClickButton(dialog, IDOK);
+        if (options.whileRunning)
+            options.whileRunning(setup);
         result.exited = setup.WaitForExit(options.timeout, &result.exitCode);
     } else {
         ADD_FAILURE() << "no \"Enter Path\" dialog within " << options.dialogTimeout << " ms\n"
@@ -66,6 +71,16 @@ InstallResult RunInstallation(const InstallOptions& options)
     result.boxes = setup.Boxes();
     result.windows = setup.WindowsSeen();
     return result;
+}
+
+bool PressKey(HWND control, UINT virtualKey)
+{
+    LPARAM scan = static_cast<LPARAM>(MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC)) << 16;
+    // Repeat count 1; the release also carries the previous-state and transition bits.
+    LPARAM down = 1 | scan;
+    LPARAM up = down | static_cast<LPARAM>(0xC0000000u);
+    return PostMessageA(control, WM_KEYDOWN, virtualKey, down) &&
+           PostMessageA(control, WM_KEYUP, virtualKey, up);
 }
 
 bool CopyTree(const std::string& from, const std::string& to)

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,10 @@ struct InstallOptions {
     std::string workingDirectory;          // empty: the directory it runs from
     std::string destination;               // typed into the path field; empty: keep the default
     int createAnswer = IDYES;              // to the question whether to create the destination
+    bool pressEnter = false;               // Enter in the path field instead of a click on "OK"
+    // Called once the path is given, before the wait for the end: acts on the running setup
+    // (its progress dialog, say), adding its own answers before the boxes it provokes.
+    std::function<void(SetupProcess& setup)> whileRunning;
     DWORD dialogTimeout = 60000;           // until "Enter Path" is up
     DWORD timeout = 300000;                // for the rest of the run
 };
@@ -40,10 +45,14 @@ struct InstallResult {
 };
 
 // Runs SETUP.EXE from a copy of the distribution: takes the offered path (or types the given one
-// character by character), presses "OK", answers "Yes" to the creation question and waits for
+// character by character), presses "OK" (or Enter), answers "Yes" to the creation question and waits for
 // the end. Any other box is answered with its default button and logged in the result. Test
 // failures are added for a setup that cannot start, shows no "Enter Path" or does not end.
 InstallResult RunInstallation(const InstallOptions& options = InstallOptions());
+
+// A key pressed while the control has the focus: WM_KEYDOWN and WM_KEYUP posted to it, so that
+// the dialog manager's loop sees them first, as it sees the keyboard's.
+bool PressKey(HWND control, UINT virtualKey);
 
 // Files.
 bool CopyTree(const std::string& from, const std::string& to);  // directories end with '\'
