@@ -45,9 +45,9 @@ struct InstallResult {
 };
 
 // Runs SETUP.EXE from a copy of the distribution: takes the offered path (or types the given one
-// character by character), presses "OK" (or Enter), answers "Yes" to the creation question and waits for
-// the end. Any other box is answered with its default button and logged in the result. Test
-// failures are added for a setup that cannot start, shows no "Enter Path" or does not end.
+// character by character), presses "OK" (or Enter), answers "Yes" to the creation question and
+// waits for the end. Any other box is answered with its default button and logged in the result.
+// Test failures are added for a setup that cannot start, shows no "Enter Path" or does not end.
 InstallResult RunInstallation(const InstallOptions& options = InstallOptions());
 
 // A key pressed while the control has the focus: WM_KEYDOWN and WM_KEYUP posted to it, so that
