@@ -26,9 +26,7 @@ static const char kBadDrive[] =
 static const char kPrompt[] = "Where should it go?";
 static const UINT kQuestionStyle = MB_YESNO | MB_ICONQUESTION;                         // 36
 static const UINT kBadDriveStyle = MB_OK | MB_ICONINFORMATION;                         // 64
-// 324 with MB_DEFBUTTON2. Wine's boxes answer DM_GETDEFID with IDOK whatever their buttons, so
-// the recorded style lacks the default button; Enter answering No shows it instead.
-static const UINT kLowSpaceStyle = MB_YESNO | MB_ICONINFORMATION;
+static const UINT kLowSpaceStyle = MB_YESNO | MB_ICONINFORMATION | MB_DEFBUTTON2;  // 324
 
 static std::string LowSpaceText(long required, char drive, long free)
 {
