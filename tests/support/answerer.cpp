@@ -32,7 +32,10 @@ void MessageBoxAnswerer::Answer(HWND box)
         answer = answers_.front();
         answers_.pop_front();
     }
-    PressMessageBoxButton(box, answer);
+    if (answer == kPressEnter)
+        PostMessageA(box, WM_KEYDOWN, VK_RETURN, 1);  // let the box's own dialog manager decide
+    else
+        PressMessageBoxButton(box, answer);
 }
 
 LRESULT CALLBACK MessageBoxAnswerer::Hook(int code, WPARAM wParam, LPARAM lParam)

@@ -4,7 +4,8 @@
 //   CheckDestinationDirectory(...);
 //   EXPECT_EQ(boxes.shown.size(), 1u);
 //
-// A box beyond the script is answered with its default button (Enter) and still recorded.
+// A box beyond the script is answered with its default button and still recorded. The scripted
+// answer kPressEnter sends the box a real Enter key instead of pressing a button.
 #pragma once
 #include <deque>
 #include <vector>
@@ -13,6 +14,8 @@
 
 class MessageBoxAnswerer {
 public:
+    enum { kPressEnter = 0 };
+
     explicit MessageBoxAnswerer(std::deque<int> answers = {});
     ~MessageBoxAnswerer();
     MessageBoxAnswerer(const MessageBoxAnswerer&) = delete;

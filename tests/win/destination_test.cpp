@@ -15,6 +15,7 @@
 #include "resources/resource.h"
 #include "shell/screen.h"
 #include "shell/shell.h"
+#include "tests/support/answerer.h"
 #include "tests/support/msgbox_info.h"
 #include "tests/support/support.h"
 
@@ -178,67 +179,8 @@ static char UnmappedDrive()
     return 0;
 }
 
-// Answers the message boxes shown on this thread, recording each one. A box is described and
-// answered from a timer of its own, once it is set up and shown: when it is activated, Wine has
-// neither made it visible nor chosen its default button yet. A scripted answer presses that
-// button; 0, like every box beyond the script, is a real Enter key.
-class Boxes {
-public:
-    explicit Boxes(std::deque<int> answers = {})
-        : answers_(std::move(answers)),
-          hook_(SetWindowsHookExA(WH_CBT, Hook, nullptr, GetCurrentThreadId())),
-          previous_(current)
-    {
-        current = this;
-    }
-    ~Boxes()
-    {
-        UnhookWindowsHookEx(hook_);
-        current = previous_;
-    }
-    Boxes(const Boxes&) = delete;
-    Boxes& operator=(const Boxes&) = delete;
-
-    std::vector<MessageBoxInfo> shown;
-
-private:
-    enum { kTimer = 0x5E7 };
-
-    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam)
-    {
-        HWND window = reinterpret_cast<HWND>(wParam);
-        if (code == HCBT_ACTIVATE && current != nullptr && IsMessageBox(window))
-            SetTimer(window, kTimer, 0, Answer);
-        return CallNextHookEx(nullptr, code, wParam, lParam);
-    }
-
-    static void CALLBACK Answer(HWND box, UINT, UINT_PTR, DWORD)
-    {
-        KillTimer(box, kTimer);
-        Boxes* self = current;
-        if (self == nullptr)
-            return;
-        for (const MessageBoxInfo& known : self->shown)
-            if (known.window == box)
-                return;
-        self->shown.push_back(DescribeMessageBox(box));
-        int answer = 0;
-        if (!self->answers_.empty()) {
-            answer = self->answers_.front();
-            self->answers_.pop_front();
-        }
-        if (answer == 0)
-            PostMessageA(box, WM_KEYDOWN, VK_RETURN, 1);
-        else
-            PressMessageBoxButton(box, answer);
-    }
-
-    static Boxes* current;
-    std::deque<int> answers_;
-    HHOOK hook_;
-    Boxes* previous_;
-};
-Boxes* Boxes::current;
+// Scripted answers press buttons; 0 is a real Enter key.
+using Boxes = MessageBoxAnswerer;
 
 // A drive of any size: the drive check's free-space query answered by the test.
 static struct {
