@@ -18,7 +18,7 @@ enum : DWORD {
     kPollMs = 20,
     kSendTimeoutMs = 5000,
     kKilledExitCode = 0xE2E,
-    kIconTimeoutMs = 2000,
+    kIconTimeoutMs = 8000,  // returns as soon as the icon is painted; a loaded machine paints late
 };
 
 static std::string ClassOf(HWND window)
