@@ -15,9 +15,6 @@
 
 using namespace e2e;
 
-static const char kDeviceKey[] = "SOFTWARE\\OLEforRetail\\ServiceOPOS\\MSR\\QVXMSR";
-static const char kGroup[] = "OLE for Point of Sale";
-
 static void Shoot(const std::string& name)
 {
     if (ArtifactDirectory().empty())

@@ -3,9 +3,59 @@
 #include <lzexpand.h>
 #include <shlobj.h>
 
+#include <cctype>
 #include <cstdio>
 
 namespace e2e {
+
+const ListedFile kSharedFiles[3] = {
+    {"MFC42.DL_", "MFC42.DLL"},
+    {"MSVCRT.DL_", "MSVCRT.DLL"},
+    {"OLEAUT32.DL_", "OLEAUT32.DLL"},
+};
+
+const ListedFile kProductFiles[12] = {
+    {"CARDHOOK.DL_", "CARDHOOK.DLL"},
+    {"CARD.OC_", "CARD.OCX"},
+    {"CARD.DA_", "CARD.DAT"},
+    {"CARDSO.DL_", "CARDSO.DLL"},
+    {"CARDSO.DA_", "CARDSO.DAT"},
+    {"README.DOC", "README.DOC"},
+    {"REGSVR32.EX_", "REGSVR32.EXE"},
+    {"SAMPLE\\TESTCARD.EX_", "SAMPLE\\TESTCARD.EXE"},
+    {"SAMPLE\\CARDOCX.VB_", "SAMPLE\\CARDOCX.VBP"},
+    {"SAMPLE\\CARDFORM.FR_", "SAMPLE\\CARDFORM.FRM"},
+    {"SAMPLE\\OPOS.BA_", "SAMPLE\\OPOS.BAS"},
+    {"SAMPLE\\VB40032.DL_", "SAMPLE\\VB40032.DLL"},
+};
+
+const char kDeviceKey[] = "SOFTWARE\\OLEforRetail\\ServiceOPOS\\MSR\\QVXMSR";
+const char kGroup[] = "OLE for Point of Sale";
+
+std::string ExpectedScript(const std::string& destination)
+{
+    std::string escaped;
+    for (char c : destination) {
+        if (c == '\\' || c == '"')
+            escaped += '\\';
+        escaped += c;
+    }
+    return "REGEDIT4\n\r\n\r"
+           "[HKEY_LOCAL_MACHINE\\SOFTWARE\\OLEforRetail\\ServiceOPOS\\MSR\\QVXMSR]\n\r"
+           "@=\"QVXSO.QVXMSR\"\n\r"
+           "\"Service\"=\"" + escaped + "CARDSO.DLL\"\r\n"
+           "\"Version\"=\"1.3.0\"\n\r"
+           "\"Description\"=\"Quorvex MSR Service Object\"\n\r"
+           "\"DeviceName\"=\"QVXSO.QVXMSR\"\n\r"
+           "\"DeviceDesc\"=\"Quorvex MSR Service Object\"";
+}
+
+std::string Lower(std::string text)
+{
+    for (char& c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
 
 const char kCreateQuestion[] =
     "The specified directory does not exist.\nDo you want to create the directory?";

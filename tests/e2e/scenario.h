@@ -13,6 +13,20 @@
 
 namespace e2e {
 
+// What the sample distribution installs, in the order the setup works through it.
+struct ListedFile {
+    const char* listed;     // name in the distribution, as the string table lists it
+    const char* installed;  // name below the destination directory
+};
+extern const ListedFile kSharedFiles[3];
+extern const ListedFile kProductFiles[12];
+extern const char kDeviceKey[];  // below HKEY_LOCAL_MACHINE
+extern const char kGroup[];      // the Start Menu group
+
+// The registry script for destination D: the device entry with D escaped as the format needs.
+std::string ExpectedScript(const std::string& destination);
+std::string Lower(std::string text);
+
 extern const char kCreateQuestion[];    // asked when the destination does not exist
 extern const char kCompletionMessage[]; // the last box of a finished installation
 
