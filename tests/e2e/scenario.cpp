@@ -1,5 +1,7 @@
 #include "tests/e2e/scenario.h"
 
+#include "sample/card_ids.h"
+
 #include <lzexpand.h>
 #include <shlobj.h>
 
@@ -55,6 +57,39 @@ std::string Lower(std::string text)
     for (char& c : text)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return text;
+}
+
+const ServerEntry kServers[2] = {{QVX_CONTROL_CLSID_TEXT, "CARD.OCX"},
+                                 {QVX_SERVICE_CLSID_TEXT, "CARDSO.DLL"}};
+
+void ExpectRegistered(const std::string& destination)
+{
+    const struct {
+        const char* name;
+        std::string data;
+    } values[] = {
+        {"", "QVXSO.QVXMSR"},
+        {"Service", destination + "CARDSO.DLL"},
+        {"Version", "1.3.0"},
+        {"Description", "Quorvex MSR Service Object"},
+        {"DeviceName", "QVXSO.QVXMSR"},
+        {"DeviceDesc", "Quorvex MSR Service Object"},
+    };
+    for (const auto& value : values) {
+        std::string data;
+        EXPECT_TRUE(ReadRegistryString(HKEY_LOCAL_MACHINE, kDeviceKey, value.name, &data))
+            << "value \"" << value.name << "\"";
+        EXPECT_EQ(data, value.data) << "value \"" << value.name << "\"";
+    }
+    EXPECT_TRUE(SameBytes(ExpectedScript(destination), destination + "CARD.REG"));
+    for (const auto& server : kServers) {
+        std::string path;
+        EXPECT_TRUE(ReadRegistryString(HKEY_CLASSES_ROOT,
+                                       std::string("CLSID\\") + server.clsid + "\\InprocServer32", "",
+                                       &path))
+            << server.file;
+        EXPECT_EQ(Lower(path), Lower(destination + server.file));
+    }
 }
 
 const char kCreateQuestion[] =

@@ -27,6 +27,17 @@ extern const char kGroup[];      // the Start Menu group
 std::string ExpectedScript(const std::string& destination);
 std::string Lower(std::string text);
 
+// The two COM servers of the product.
+struct ServerEntry {
+    const char* clsid;
+    const char* file;
+};
+extern const ServerEntry kServers[2];
+
+// The device entry in the registry, its script beside the files, and both COM servers
+// registered from the destination: the last stage of every run that got past the dialog.
+void ExpectRegistered(const std::string& destination);
+
 extern const char kCreateQuestion[];    // asked when the destination does not exist
 extern const char kCompletionMessage[]; // the last box of a finished installation
 

@@ -37,10 +37,6 @@ const char kLoadFailed[] = "Unable to load the library";
 const UINT kInformation = MB_OK | MB_ICONINFORMATION;
 const UINT kQuestion = MB_YESNO | MB_ICONQUESTION;
 
-const struct {
-    const char* clsid;
-    const char* file;
-} kServers[] = {{QVX_CONTROL_CLSID_TEXT, "CARD.OCX"}, {QVX_SERVICE_CLSID_TEXT, "CARDSO.DLL"}};
 
 std::string CopyFailure(const std::string& listed)
 {
@@ -66,37 +62,6 @@ void ExpectBox(const BoxRecord& box, OwnerRole owner, UINT style)
 }
 
 
-// The device entry in the registry, its script beside the files, and both COM servers
-// registered from the destination: the last stage of every run that got past the dialog.
-void ExpectRegistered(const std::string& destination)
-{
-    const struct {
-        const char* name;
-        std::string data;
-    } values[] = {
-        {"", "QVXSO.QVXMSR"},
-        {"Service", destination + "CARDSO.DLL"},
-        {"Version", "1.3.0"},
-        {"Description", "Quorvex MSR Service Object"},
-        {"DeviceName", "QVXSO.QVXMSR"},
-        {"DeviceDesc", "Quorvex MSR Service Object"},
-    };
-    for (const auto& value : values) {
-        std::string data;
-        EXPECT_TRUE(ReadRegistryString(HKEY_LOCAL_MACHINE, kDeviceKey, value.name, &data))
-            << "value \"" << value.name << "\"";
-        EXPECT_EQ(data, value.data) << "value \"" << value.name << "\"";
-    }
-    EXPECT_TRUE(SameBytes(ExpectedScript(destination), destination + "CARD.REG"));
-    for (const auto& server : kServers) {
-        std::string path;
-        EXPECT_TRUE(ReadRegistryString(HKEY_CLASSES_ROOT,
-                                       std::string("CLSID\\") + server.clsid + "\\InprocServer32", "",
-                                       &path))
-            << server.file;
-        EXPECT_EQ(Lower(path), Lower(destination + server.file));
-    }
-}
 
 // A product file as installed: expanded under its full name, with the stored file's times.
 void ExpectProductFile(const std::string& runFrom, const std::string& destination, const ListedFile& file)
