@@ -99,23 +99,13 @@ static LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, L
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-class CopyTest : public ::testing::Test {
+class CopyTest : public FileInstallTest {
 protected:
     void SetUp() override
     {
-        moduleInstance = GetModuleHandleA(nullptr);
-        mainWindow = CreateWindowA("STATIC", "title", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480, nullptr, nullptr,
-                                   moduleInstance, nullptr);
-        ASSERT_NE(mainWindow, nullptr);
-        progressDialog = CreateDialogParamA(moduleInstance, MAKEINTRESOURCEA(101), mainWindow, ProgressDialogProc, 0);
-        ASSERT_NE(progressDialog, nullptr);
-        source = scratch.path() + "src\\";
-        destination = scratch.path() + "dst\\";
-        ASSERT_TRUE(CreateDirectoryA(source.c_str(), nullptr));
-        std::strcpy(sourceDirectory, source.c_str());
-        std::strcpy(destinationDirectory, destination.c_str());
-        bytesCopied = 0;
-        totalBytes = 2675000;
+        FileInstallTest::SetUp();
+        if (HasFatalFailure())
+            return;
         writes.clear();
         failAt = -1;
         savedWrite = writeCopyBlock;
@@ -127,11 +117,7 @@ protected:
     {
         writeCopyBlock = savedWrite;
         allocateCopyBlock = savedAllocate;
-        DestroyWindow(progressDialog);
-        DestroyWindow(mainWindow);
-        progressDialog = nullptr;
-        mainWindow = nullptr;
-        barControl = fileTextControl = destinationTextControl = nullptr;
+        FileInstallTest::TearDown();
     }
 
     void Store(const std::string& listed, const std::string& contents)
@@ -141,9 +127,6 @@ protected:
         ASSERT_TRUE(WriteWholeFile(path, contents)) << path;
     }
 
-    ScratchDirectory scratch;
-    std::string source;
-    std::string destination;
     bool (*savedWrite)(const void*, std::size_t, std::FILE*) = nullptr;
     void* (*savedAllocate)(std::size_t) = nullptr;
 };

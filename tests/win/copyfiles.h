@@ -2,9 +2,15 @@
 #pragma once
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
+#include <cstring>
 #include <string>
 
+#include "install/install.h"
+#include "install/progress.h"
+#include "shell/shell.h"
 #include "tests/support/support.h"
 
 inline const char kCaption[] = "OLE for Point of Sale Setup";
@@ -62,3 +68,39 @@ inline std::string Contents(const std::string& path)
     std::string contents;
     return ReadWholeFile(path, &contents) ? contents : "<missing>";
 }
+
+// A title window owning the progress dialog, and empty source and destination directories set as
+// the setup's own: what every file operation runs against.
+class FileInstallTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        moduleInstance = GetModuleHandleA(nullptr);
+        mainWindow = CreateWindowA("STATIC", "title", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480, nullptr,
+                                   nullptr, moduleInstance, nullptr);
+        ASSERT_NE(mainWindow, nullptr);
+        progressDialog =
+            CreateDialogParamA(moduleInstance, MAKEINTRESOURCEA(101), mainWindow, ProgressDialogProc, 0);
+        ASSERT_NE(progressDialog, nullptr);
+        source = scratch.path() + "src\\";
+        destination = scratch.path() + "dst\\";
+        ASSERT_TRUE(CreateDirectoryA(source.c_str(), nullptr));
+        std::strcpy(sourceDirectory, source.c_str());
+        std::strcpy(destinationDirectory, destination.c_str());
+        bytesCopied = 0;
+        totalBytes = 2675000;
+    }
+
+    void TearDown() override
+    {
+        DestroyWindow(progressDialog);
+        DestroyWindow(mainWindow);
+        progressDialog = nullptr;
+        mainWindow = nullptr;
+        barControl = fileTextControl = destinationTextControl = nullptr;
+    }
+
+    ScratchDirectory scratch;
+    std::string source;
+    std::string destination;
+};

@@ -68,23 +68,13 @@ static LRESULT CALLBACK ClearReadOnlyWhileAsked(int code, WPARAM wParam, LPARAM 
     return CallNextHookEx(fixingHook, code, wParam, lParam);
 }
 
-class SharedTest : public ::testing::Test {
+class SharedTest : public FileInstallTest {
 protected:
     void SetUp() override
     {
-        moduleInstance = GetModuleHandleA(nullptr);
-        mainWindow = CreateWindowA("STATIC", "title", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480, nullptr, nullptr,
-                                   moduleInstance, nullptr);
-        ASSERT_NE(mainWindow, nullptr);
-        progressDialog = CreateDialogParamA(moduleInstance, MAKEINTRESOURCEA(101), mainWindow, ProgressDialogProc, 0);
-        ASSERT_NE(progressDialog, nullptr);
-        source = scratch.path() + "src\\";
-        destination = scratch.path() + "dst\\";
-        ASSERT_TRUE(CreateDirectoryA(source.c_str(), nullptr));
-        std::strcpy(sourceDirectory, source.c_str());
-        std::strcpy(destinationDirectory, destination.c_str());
-        bytesCopied = 0;
-        totalBytes = 2675000;
+        FileInstallTest::SetUp();
+        if (HasFatalFailure())
+            return;
         system = SystemDirectory();
         installed = system + kInstalledName;
         Remove(installed);
@@ -98,11 +88,7 @@ protected:
     {
         Remove(installed);
         Remove(system + "QVXPLN.DLL");
-        DestroyWindow(progressDialog);
-        DestroyWindow(mainWindow);
-        progressDialog = nullptr;
-        mainWindow = nullptr;
-        barControl = fileTextControl = destinationTextControl = nullptr;
+        FileInstallTest::TearDown();
     }
 
     // The library as the distribution holds it: compressed as QVXSHR.DL_.
@@ -119,9 +105,6 @@ protected:
         }
     }
 
-    ScratchDirectory scratch;
-    std::string source;
-    std::string destination;
     std::string system;
     std::string installed;
     std::string older;
