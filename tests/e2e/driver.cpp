@@ -531,12 +531,21 @@ bool ContainsPicture(const Pixels& pixels, const IconPicture& picture)
 
 UINT MessageBoxIconFromScreen(HWND box, DWORD timeout)
 {
+    // Wine's template names the icon control 0x440, Windows' 0x14. The box may be read before it
+    // has set and shown its icon: wait for the control to hold one.
     HWND control = nullptr;
-    // Wine's template names the icon control 0x440, Windows' 0x14.
-    for (int id : {0x440, 0x14}) {
-        HWND candidate = GetDlgItem(box, id);
-        if (candidate != nullptr && IsWindowVisible(candidate))
-            control = candidate;
+    DWORD begun = GetTickCount();
+    while (control == nullptr && GetTickCount() - begun < timeout && IsWindow(box)) {
+        for (int id : {0x440, 0x14}) {
+            HWND candidate = GetDlgItem(box, id);
+            DWORD_PTR icon = 0;
+            if (candidate != nullptr && IsWindowVisible(candidate) &&
+                SendMessageTimeoutA(candidate, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &icon) &&
+                icon != 0)
+                control = candidate;
+        }
+        if (control == nullptr)
+            Sleep(kPollMs);
     }
     if (control == nullptr)
         return 0;

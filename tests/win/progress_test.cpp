@@ -85,7 +85,7 @@ TEST_F(Progress, OpensOverItsOwnerWithTheControlsKept)
     int width = dialog.right - dialog.left;
     int height = dialog.bottom - dialog.top;
     int centreX = owner.left + (owner.right - owner.left) / 2;
-    int centreY = owner.top + static_cast<int>((owner.bottom - owner.top) * 0.6);
+    int centreY = owner.top + static_cast<int>((owner.bottom - owner.top) * static_cast<double>(0.6f));  // the factor is a float
     EXPECT_EQ(dialog.left, centreX - width / 2);
     EXPECT_EQ(dialog.top, centreY - height / 2);
 
