@@ -20,8 +20,22 @@ constexpr int kProductCountId = 11;
 constexpr int kTemporaryCountId = 12;
 constexpr int kTotalBytesId = 18;
 constexpr int kSystemListBase = 80;
+constexpr int kGroupNameId = 96;
 constexpr int kProductListBase = 128;
 constexpr int kTemporaryListBase = 384;
+constexpr int kRemoveListBase = 512;
+constexpr long kLastStringId = 65535;  // string identifiers are 16 bits wide
+
+// A file list: its count and the block of identifiers it may fill, up to the next block.
+struct FileList {
+    const char* what;
+    int countId;
+    int first;
+    int end;
+};
+constexpr FileList kFileLists[] = {{"system", kSystemCountId, kSystemListBase, kGroupNameId},
+                                   {"product", kProductCountId, kProductListBase, kTemporaryListBase},
+                                   {"temporary", kTemporaryCountId, kTemporaryListBase, kRemoveListBase}};
 
 std::string Trim(const std::string& text)
 {
@@ -99,6 +113,57 @@ long Number(const StringTable& table, int id)
 {
     auto found = table.find(id);
     return found == table.end() ? 0 : ParseNumber(found->second.c_str());
+}
+
+// Reads a file list's count: absent means none, anything else must be a plain decimal number
+// that keeps the list inside its own block, so a typo cannot pull in the strings that follow.
+bool ReadCount(const StringTable& table, const FileList& list, long* count, std::string* error)
+{
+    *count = 0;
+    auto found = table.find(list.countId);
+    if (found == table.end())
+        return true;
+    std::string text = Trim(found->second);
+    long places = list.end - list.first;
+    std::string entry = "string " + std::to_string(list.countId) + " (the " + list.what +
+                        " file count) \"" + found->second + "\"";
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) {
+        *error = entry + " is not a count of files";
+        return false;
+    }
+    for (char c : text) {
+        *count = *count * 10 + (c - '0');
+        if (*count > places) {
+            *error = entry + " runs past the " + std::to_string(places) + " places of strings " +
+                     std::to_string(list.first) + ".." + std::to_string(list.end - 1);
+            return false;
+        }
+    }
+    return true;
+}
+
+// Why a listed name would land outside the distribution directory, on either system; null when
+// it stays inside. A colon is refused anywhere: a drive, or a stream name on the target.
+const char* EscapeOf(const std::string& name)
+{
+    if (name.empty())
+        return "is empty";
+    if (name.find(':') != std::string::npos)
+        return "names a drive";
+    if (!name.empty() && (name.front() == '\\' || name.front() == '/'))
+        return "starts at the root";
+    for (std::size_t start = 0;;) {
+        std::size_t slash = name.find_first_of("\\/", start);
+        std::string segment = name.substr(start, slash == std::string::npos ? slash : slash - start);
+        if (segment.empty())
+            return "has an empty path segment";
+        // Windows drops trailing dots and blanks, so "..." and ".. " climb as ".." does.
+        if (segment.find_first_not_of(". ") == std::string::npos)
+            return "climbs out of the distribution directory";
+        if (slash == std::string::npos)
+            return nullptr;
+        start = slash + 1;
+    }
 }
 
 // A simple linear congruential generator: the records only need to be the same every build.
@@ -190,25 +255,43 @@ bool ParseStringTable(const std::string& script, StringTable* table, std::string
             *error = "line " + std::to_string(number) + ": malformed text";
             return false;
         }
-        (*table)[std::stoi(id)] = value;
+        long identifier = 0;
+        for (std::size_t i = 0; i < id.size() && identifier <= kLastStringId; ++i)
+            identifier = identifier * 10 + (id[i] - '0');
+        if (identifier > kLastStringId) {
+            *error = "line " + std::to_string(number) + ": identifier " + id +
+                     " is beyond the last string identifier " + std::to_string(kLastStringId);
+            return false;
+        }
+        (*table)[static_cast<int>(identifier)] = value;
     }
     return true;
 }
 
-std::vector<std::string> ListedFiles(const StringTable& table)
+bool ListedFiles(const StringTable& table, std::vector<std::string>* listed, std::string* error)
 {
-    std::vector<std::string> listed;
-    const int lists[][2] = {{kSystemListBase, kSystemCountId},
-                            {kProductListBase, kProductCountId},
-                            {kTemporaryListBase, kTemporaryCountId}};
-    for (const auto& list : lists) {
-        long count = Number(table, list[1]);
+    listed->clear();
+    for (const FileList& list : kFileLists) {
+        long count = 0;
+        if (!ReadCount(table, list, &count, error))
+            return false;
         for (long i = 0; i < count; ++i) {
-            auto found = table.find(list[0] + static_cast<int>(i));
-            listed.push_back(found == table.end() ? std::string() : found->second);
+            int id = list.first + static_cast<int>(i);
+            std::string entry = "string " + std::to_string(id) + " (" + list.what + " file " +
+                                std::to_string(i + 1) + " of " + std::to_string(count) + ")";
+            auto found = table.find(id);
+            if (found == table.end()) {
+                *error = entry + " is missing";
+                return false;
+            }
+            if (const char* escape = EscapeOf(found->second)) {
+                *error = entry + " \"" + found->second + "\" " + escape;
+                return false;
+            }
+            listed->push_back(found->second);
         }
     }
-    return listed;
+    return true;
 }
 
 std::string CompanionRecords(std::size_t bytes, unsigned seed)
@@ -243,14 +326,13 @@ bool BuildDistribution(const StringTable& table, const std::vector<DistributionI
     }
     report->total = static_cast<std::size_t>(total);
 
+    std::vector<std::string> names;
+    if (!ListedFiles(table, &names, error))
+        return false;
     std::vector<bool> used(inputs.size(), false);
     std::vector<std::size_t> chosen;
-    for (const std::string& listed : ListedFiles(table)) {
+    for (const std::string& listed : names) {
         std::string name = Upper(BaseName(listed));
-        if (name.empty()) {
-            *error = "a listed file has no name";
-            return false;
-        }
         bool compressed = name.back() == '_';
         std::size_t match = inputs.size();
         for (std::size_t i = 0; i < inputs.size(); ++i) {

@@ -11,11 +11,15 @@
 using StringTable = std::map<int, std::string>;
 
 // Reads the `id, "text"` entries of the STRINGTABLE blocks of a resource script, with the
-// script's escapes ("" \" \\ \n \r \t) resolved. False, with a reason, on a malformed entry.
+// script's escapes ("" \" \\ \n \r \t) resolved. False, with a reason naming the line, on a
+// malformed entry or an identifier beyond 65535.
 bool ParseStringTable(const std::string& script, StringTable* table, std::string* error);
 
-// The listed names of the system, product and temporary file lists, in that order.
-std::vector<std::string> ListedFiles(const StringTable& table);
+// The listed names of the system, product and temporary file lists, in that order. False, with
+// a reason naming the string, when a count is not a number or runs past its list's block of
+// identifiers (80..95, 128..383, 384..511), when a listed string is missing, or when a name
+// would leave the distribution directory (a drive, a leading \ or /, an empty, . or .. segment).
+bool ListedFiles(const StringTable& table, std::vector<std::string>* listed, std::string* error);
 
 // Companion data records of the given exact length, the same for the same seed.
 std::string CompanionRecords(std::size_t bytes, unsigned seed);
@@ -44,8 +48,9 @@ struct DistributionReport {
 // Matches every listed file to one input: a name ending in an underscore takes the input whose
 // name differs from it only in that last character, any other name the input of the same name
 // (letter case aside). Every input must be used. Then writes the directory. False, with a
-// reason, when a file is missing or ambiguous, when the inputs already exceed the total, or
-// when something cannot be read or written.
+// reason, when the lists are refused (see ListedFiles; nothing is written then), when a file is
+// missing or ambiguous, when the inputs already exceed the total, or when something cannot be
+// read or written.
 bool BuildDistribution(const StringTable& table, const std::vector<DistributionInput>& inputs,
                        const std::string& setupProgram, const std::string& outputDirectory,
                        DistributionReport* report, std::string* error);

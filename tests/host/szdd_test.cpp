@@ -304,7 +304,9 @@ TEST(StringTableScript, TheSetupsTableListsFifteenFilesAndTheTotal)
         "CARD.OC_",          "CARD.DA_",            "CARDSO.DL_",         "CARDSO.DA_",
         "README.DOC",        "REGSVR32.EX_",        "SAMPLE\\TESTCARD.EX_", "SAMPLE\\CARDOCX.VB_",
         "SAMPLE\\CARDFORM.FR_", "SAMPLE\\OPOS.BA_", "SAMPLE\\VB40032.DL_"};
-    EXPECT_EQ(expected, ListedFiles(table));
+    std::vector<std::string> listed;
+    ASSERT_TRUE(ListedFiles(table, &listed, &error)) << error;
+    EXPECT_EQ(expected, listed);
     EXPECT_EQ("2675000", table[18]);
 }
 
