@@ -30,7 +30,9 @@ int CheckDestinationDirectory(const char* entry)
     // A file of that name counts as well: the copy will report it, not this check.
     if (!TrimEntry(work, entry) || PathExists(work))
         return 1;
-    if (ShowMessageId(mainWindow, IDS_CREATE_DIR, MB_YESNO | MB_ICONQUESTION) == IDNO)
+    // Unattended, a missing destination is created.
+    if (ShowMessageOr(mainWindow, LoadMessage(IDS_CREATE_DIR), MB_YESNO | MB_ICONQUESTION, IDYES) == IDNO ||
+        destinationExitChosen)
         return 0;
     // The tree creation never makes a path's last component; the backslash makes it a level.
     // A failure shows up later as failed copies, each one reported.

@@ -8,6 +8,10 @@
 // could not be created. prompt must stay valid until the dialog has initialised.
 INT_PTR AskDestination(HWND owner, char* destination, const char* prompt, const char* defaultPath);
 
+// The default path with the Windows drive letter, as the dialog offers it, into destination
+// (260 bytes); empty when the default does not fit.
+void DefaultDestination(char* destination, const char* defaultPath);
+
 INT_PTR CALLBACK DestinationDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Installed on the path field: drops every typed character that IsPathCharacter refuses.
@@ -17,6 +21,10 @@ LRESULT CALLBACK PathFieldProc(HWND field, UINT message, WPARAM wParam, LPARAM l
 // directory or file, or when the user agrees to create it; fails only on "No". An entry that is
 // empty once trimmed passes here, since there is nothing to create: the drive check refuses it.
 int CheckDestinationDirectory(const char* entry);
+
+// Set when "Exit Setup" ends the dialog while a check's question is up: the checks then stop,
+// creating nothing.
+extern bool destinationExitChosen;
 
 // Passes when the drive of the entry's first character can be queried and holds the
 // installation, or when the user goes on despite too little space. Messages are owned by

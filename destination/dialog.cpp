@@ -1,3 +1,5 @@
+#include <cstring>
+
 #include "destination/destination.h"
 #include "destination/pathchar.h"
 #include "resources/resource.h"
@@ -10,11 +12,10 @@ static char* destinationReference;
 static WNDPROC savedFieldProc;
 // The creation question is owned by the main window, so the dialog stays live under it.
 static bool checking;    // OK's checks are running; a second OK waits for them
-static bool exitChosen;  // "Exit Setup" came while they ran: it wins over their outcome
+bool destinationExitChosen;  // "Exit Setup" came while they ran: it wins over their outcome
 
-INT_PTR AskDestination(HWND owner, char* destination, const char* prompt, const char* defaultPath)
+void DefaultDestination(char* destination, const char* defaultPath)
 {
-    promptText = prompt;
     char windows[kBufferSize];
     UINT length = GetWindowsDirectoryA(windows, 145);
     // A default that does not fit is not cut: the field then starts empty.
@@ -26,6 +27,12 @@ INT_PTR AskDestination(HWND owner, char* destination, const char* prompt, const 
         char drive = windows[0];
         destination[0] = drive >= 'A' && drive <= 'Z' ? static_cast<char>(drive - 'A' + 'a') : drive;
     }
+}
+
+INT_PTR AskDestination(HWND owner, char* destination, const char* prompt, const char* defaultPath)
+{
+    promptText = prompt;
+    DefaultDestination(destination, defaultPath);
     return RunModalDialog(owner, IDD_DESTINATION, DestinationDialogProc,
                           reinterpret_cast<LPARAM>(destination));
 }
@@ -34,13 +41,19 @@ static INT_PTR AcceptEntry(HWND dialog)
 {
     if (checking)
         return TRUE;
-    checking = true;
-    exitChosen = false;
     GetDlgItemTextA(dialog, IDC_PATH, destinationReference, 255);
-    bool passed = CheckDestinationDirectory(destinationReference) &&
+    // The field's filter keeps wildcards out, but a paste brings them; a find-first match would
+    // then make the entry "exist".
+    if (std::strpbrk(destinationReference, "*?") != nullptr) {
+        ShowMessageId(dialog, IDS_BAD_DRIVE, MB_OK | MB_ICONINFORMATION);
+        return FALSE;
+    }
+    checking = true;
+    destinationExitChosen = false;
+    bool passed = CheckDestinationDirectory(destinationReference) && !destinationExitChosen &&
                   CheckDestinationDrive(dialog, destinationReference);
     checking = false;
-    if (exitChosen)
+    if (destinationExitChosen)
         return TRUE;  // already ended with FALSE
     if (!passed)
         return FALSE;
@@ -66,7 +79,7 @@ INT_PTR CALLBACK DestinationDialogProc(HWND dialog, UINT message, WPARAM wParam,
         if (wParam == IDOK)
             return AcceptEntry(dialog);
         if (wParam == IDCANCEL) {
-            exitChosen = checking;
+            destinationExitChosen = checking;
             EndDialog(dialog, FALSE);
         }
         return TRUE;

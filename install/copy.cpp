@@ -12,6 +12,7 @@
 #include "install/names.h"
 #include "install/progress.h"
 #include "resources/resource.h"
+#include "shell/log.h"
 #include "shell/shell.h"
 #include "shell/text.h"
 
@@ -86,11 +87,52 @@ static int Discard(const char* destination)
     return 0;
 }
 
+// Whether destination is the very file that source is open as: the user chose the distribution
+// directory as the destination. Opening it for writing would truncate what is being read.
+static bool IsFileBeingRead(HANDLE source, const char* destination, const char* sourcePath)
+{
+    char fullSource[kBufferSize];
+    char fullDestination[kBufferSize];
+    DWORD sourceLength = GetFullPathNameA(sourcePath, sizeof fullSource, fullSource, nullptr);
+    DWORD destinationLength = GetFullPathNameA(destination, sizeof fullDestination, fullDestination, nullptr);
+    if (sourceLength > 0 && sourceLength < sizeof fullSource && destinationLength > 0 &&
+        destinationLength < sizeof fullDestination && lstrcmpiA(fullSource, fullDestination) == 0)
+        return true;
+    HANDLE other = CreateFileA(destination, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, 0, nullptr);
+    if (other == INVALID_HANDLE_VALUE)
+        return false;
+    BY_HANDLE_FILE_INFORMATION mine, theirs;
+    bool same = GetFileInformationByHandle(source, &mine) && GetFileInformationByHandle(other, &theirs) &&
+                mine.dwVolumeSerialNumber == theirs.dwVolumeSerialNumber &&
+                mine.nFileIndexHigh == theirs.nFileIndexHigh && mine.nFileIndexLow == theirs.nFileIndexLow;
+    CloseHandle(other);
+    return same;
+}
+
+// The file already lies where it belongs: it counts as copied, bytes and all.
+static int CountInPlace(int id, const char* destination, HANDLE source)
+{
+    ShowCopyProgress(id, destination);
+    LARGE_INTEGER size;
+    if (GetFileSizeEx(source, &size)) {
+        long long total = static_cast<long long>(bytesCopied) + size.QuadPart;
+        bytesCopied = total > LONG_MAX ? LONG_MAX : static_cast<long>(total);
+        UpdateProgressBar();
+    }
+    return 1;
+}
+
 static int CopyPlain(int id, const char* destination, const char* source)
 {
     std::FILE* in = std::fopen(source, "rb");
     if (in == nullptr)
         return 0;
+    if (IsFileBeingRead(StreamHandle(in), destination, source)) {
+        int counted = CountInPlace(id, destination, StreamHandle(in));
+        std::fclose(in);
+        return counted;
+    }
     ShowCopyProgress(id, destination);
     std::FILE* out = std::fopen(destination, "wb");
     if (out == nullptr) {
@@ -114,16 +156,17 @@ static int CopyPlain(int id, const char* destination, const char* source)
     return whole ? 1 : Discard(destination);
 }
 
-static int CopyExpanding(int id, char* destination, const char* source, HFILE file, INT expansion)
+static int CopyExpanding(int id, char* destination, const char* source, HFILE file, INT expansion,
+                         char recorded)
 {
-    char expanded[kBufferSize];
-    // GetExpandedNameA only reads its source; the platform declares it writable.
-    if (GetExpandedNameA(const_cast<char*>(source), expanded) > 0) {
-        // The expanded name only ever replaces the file's own name; when the service gives no
-        // usable name the file keeps its listed one.
-        const char* name = FileNamePart(expanded);
-        if (name[0] != '\0')
-            ReplacePathFileName(destination, kBufferSize, name);
+    // The name comes from the header already read, not from GetExpandedNameA, which cannot open
+    // a source 128 characters deep or more and then quietly leaves the stored name.
+    ApplyExpandedName(destination, recorded);
+    HANDLE stored = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(file));
+    if (IsFileBeingRead(stored, destination, source)) {
+        // Expanding a file onto itself would destroy it; it is not installed either.
+        LZClose(expansion);
+        return 0;
     }
     ShowCopyProgress(id, destination);
     std::FILE* out = std::fopen(destination, "wb");
@@ -150,7 +193,6 @@ static int CopyExpanding(int id, char* destination, const char* source, HFILE fi
     ReleaseBlock(block);
     whole = whole && delivered == expected;
 
-    HANDLE stored = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(file));
     whole = whole && FinishDestination(stored, out);
     LZClose(expansion);
     whole = std::fclose(out) == 0 && whole;
@@ -161,16 +203,19 @@ int CopyExpandFile(int id, char* destination, const char* source)
 {
     if (!CreateDirectoryTree(destination))
         return 0;
-    OFSTRUCT reopen = {};
-    HFILE file = OpenFile(source, &reopen, OF_READ);
+    // _lopen, not OpenFile: OpenFile refuses paths of 128 characters or more.
+    HFILE file = _lopen(source, OF_READ);
     if (file == HFILE_ERROR)
         return 0;
-    INT expansion = LZInit(file);
+    // Byte 9 of a compressed file's header records the last character of its expanded name.
+    char header[10] = {};
+    bool read = _lread(file, header, sizeof header) == sizeof header && _llseek(file, 0, FILE_BEGIN) == 0;
+    INT expansion = read ? LZInit(file) : file;
     if (expansion == file || expansion < 1) {
         LZClose(file);
         return CopyPlain(id, destination, source);
     }
-    return CopyExpanding(id, destination, source, file, expansion);
+    return CopyExpanding(id, destination, source, file, expansion, header[9]);
 }
 
 void ReplaceFileName(char* path, const char* name)
@@ -188,6 +233,8 @@ void ShowCopyProgress(int id, const char* destination)
 
 int ReportCopyFailure(HWND owner, int id)
 {
+    somethingFailed = true;
+    LogLine("File %s: FAILED", LoadMessage2(id));
     // Three loaded texts always fit here; the message buffer takes them when they fit there.
     char whole[3 * kBufferSize];
     LoadMessage(IDS_COPY_FAIL_HEAD);
@@ -208,5 +255,6 @@ int CopyProductFile(HWND owner, int id)
         ReportCopyFailure(owner, id);
         return 0;
     }
+    LogLine("File %s: copied to %s", LoadMessage2(id), destination);
     return 1;
 }

@@ -7,7 +7,9 @@ enum : unsigned {
     kAbortRetryIgnore = 0x2,
     kIconExclamation = 0x30,
 };
-enum { kAbort = 3, kRetry = 4, kIgnore = 5, kYes = 6 };
+enum { kOk = 1, kAbort = 3, kRetry = 4, kIgnore = 5, kYes = 6, kNo = 7 };
+// Every VIF_ bit from VIF_WRITEPROT to VIF_CANNOTLOADCABINET says the file was not installed.
+const unsigned long kInstallFailureBits = 0x1FFFC0;
 enum { kNewerInstalled = 44, kInstalledInUse = 45, kInstalledWriteProtected = 46 };
 }  // namespace
 
@@ -46,4 +48,21 @@ SharedAction ActionForAnswer(int stringId, int answer)
 bool LeavesTemporaryCopy(unsigned long finalResult)
 {
     return (finalResult & kInstallTempFile) != 0;
+}
+
+bool SharedFileFailed(unsigned long finalResult)
+{
+    return (finalResult & kInstallFailureBits) != 0;
+}
+
+int SilentAnswer(unsigned style)
+{
+    switch (style & 0xF) {
+    case kYesNo:
+        return kNo;
+    case kAbortRetryIgnore:
+        return kAbort;
+    default:
+        return kOk;
+    }
 }

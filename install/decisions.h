@@ -32,6 +32,15 @@ enum class SharedAction {
 // What the answer (a button identifier, 0 when no box could be shown) to a question means.
 SharedAction ActionForAnswer(int stringId, int answer);
 
+// True when the final result says the file did not get installed for a reason other than a
+// newer version being there already: it was in use, write-protected, unreadable, or the service
+// failed. Such a file makes an unattended run report that it finished with failures.
+bool SharedFileFailed(unsigned long finalResult);
+
+// The answer an unattended run takes to a question nobody sees: the one that changes nothing
+// (No, Abort, OK), given the box's MB_ style.
+int SilentAnswer(unsigned style);
+
 // True when the final result says the service left a temporary copy of the new file behind,
 // which then belongs to no one and is removed.
 bool LeavesTemporaryCopy(unsigned long finalResult);

@@ -12,6 +12,9 @@ extern HWND progressDialog;  // the modeless progress dialog, while it exists
 // cancelled, in which case the quit request has already been posted.
 int RunInstallSequence();
 
+extern bool destinationRefused;           // the run ended at the destination: nothing installed
+extern const char* commandLineDirectory;  // /DIR of an unattended run; null for the default
+
 // Steps of the sequence, callable on their own.
 void EnsureTrailingBackslash(char* path);  // path is a kBufferSize buffer
 void RemoveListedFiles(const char* destination);

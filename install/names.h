@@ -14,6 +14,12 @@ bool ReplacePathFileName(char* path, std::size_t size, const char* name);
 // unchanged, when it would not fit in size bytes.
 bool JoinPath(char* out, std::size_t size, const char* directory, const char* name);
 
+// The name an LZ-compressed file expands to: a final underscore of its file name becomes the
+// character recorded in the header, in lower case when the name has no capitals ("CARD.DA_" and
+// 'T' give "CARD.DAT"); a final dot is dropped. A name that ends otherwise, or a header that
+// records no character, keeps the name. Works in place: the name never grows.
+void ApplyExpandedName(char* name, char recorded);
+
 // format with every "%s" replaced by name and "%%" by "%"; any other "%" stays as it is, so a
 // string table entry can never make the formatting read arguments that are not there. False,
 // out unchanged, when the result would not fit in size bytes.

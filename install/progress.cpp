@@ -23,7 +23,9 @@ INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
     case WM_COMMAND:
         // The whole wParam: a click on Cancel, not some other notification from control 2.
         if (wParam == IDCANCEL &&
-            ShowMessageId(dialog, IDS_CONFIRM_CANCEL, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDNO) {
+            // Unattended, the person who pressed Cancel is not asked again.
+            ShowMessageOr(dialog, LoadMessage(IDS_CONFIRM_CANCEL), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2,
+                          IDYES) != IDNO) {
             cancelFlag = true;
             EndDialog(dialog, 0);
         }
@@ -37,7 +39,8 @@ void UpdateProgressBar()
     if (barControl == nullptr)
         return;
     RECT inside;
-    GetClientRect(barControl, &inside);
+    if (!GetClientRect(barControl, &inside))
+        return;  // the bar is gone (its dialog or the title window closed): nothing to draw on
 
     float fraction = ProgressFraction(bytesCopied, totalBytes);
     int percentage = ProgressPercentage(fraction);

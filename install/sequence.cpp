@@ -8,6 +8,7 @@
 #include "integration/group.h"
 #include "integration/registration.h"
 #include "resources/resource.h"
+#include "shell/log.h"
 #include "shell/shell.h"
 #include "shell/text.h"
 
@@ -70,14 +71,48 @@ void CopyTemporaryFiles(HWND dialog)
     ComposeText(destinationDirectory, kBufferSize, {saved});
 }
 
+bool destinationRefused;
+const char* commandLineDirectory;
+
+// Unattended: the /DIR path (or the default the dialog would offer) goes through the same checks
+// as a typed entry, with the answers a silent run takes; it must exist afterwards.
+static bool AcceptDestinationSilently()
+{
+    if (commandLineDirectory != nullptr)
+        ComposeText(destinationDirectory, kBufferSize, {commandLineDirectory});
+    else
+        DefaultDestination(destinationDirectory, LoadMessage(IDS_DEFAULT_PATH));
+    LogLine("Destination: %s", destinationDirectory);
+    if (!CheckDestinationDirectory(destinationDirectory) || !CheckDestinationDrive(nullptr, destinationDirectory))
+        return false;
+    char made[kBufferSize];
+    if (!ComposeText(made, sizeof made, {destinationDirectory}))
+        return false;
+    EnsureTrailingBackslash(made);
+    DWORD attributes = GetFileAttributesA(made);
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        LogLine("Destination %s: cannot be created", destinationDirectory);
+        return false;
+    }
+    return true;
+}
+
 int RunInstallSequence()
 {
     bytesCopied = 0;
     totalBytes = ParseNumber(LoadMessage(IDS_TOTAL_BYTES));
 
-    LoadMessage(IDS_DEFAULT_PATH);
-    LoadMessage2(IDS_PROMPT);
-    if (AskDestination(mainWindow, destinationDirectory, messageBuffer2, messageBuffer) == 0) {
+    bool accepted;
+    if (runMode == RunMode::Interactive) {
+        LoadMessage(IDS_DEFAULT_PATH);
+        LoadMessage2(IDS_PROMPT);
+        accepted = AskDestination(mainWindow, destinationDirectory, messageBuffer2, messageBuffer) != 0;
+    } else {
+        accepted = AcceptDestinationSilently();
+    }
+    if (!accepted) {
+        destinationRefused = true;
+        LogLine("Destination refused: nothing installed");
         PostQuitMessage(0);
         return 0;
     }
@@ -86,8 +121,11 @@ int RunInstallSequence()
     EnsureTrailingBackslash(destinationDirectory);
     RemoveListedFiles(destinationDirectory);
 
-    progressDialog = CreateDialogParamA(moduleInstance, MAKEINTRESOURCEA(IDD_PROGRESS), mainWindow,
-                                        ProgressDialogProc, 0);
+    LogLine("Installing from %s into %s", sourceDirectory, destinationDirectory);
+    // With /SILENT the dialog has no owner: it is centred on the screen.
+    if (runMode != RunMode::VerySilent)
+        progressDialog = CreateDialogParamA(moduleInstance, MAKEINTRESOURCEA(IDD_PROGRESS), mainWindow,
+                                            ProgressDialogProc, 0);
 
     unsigned systemCount = ListCount(IDS_SYSTEM_COUNT, IDS_SYSTEM_BASE);
     for (unsigned i = 0; i < systemCount && !cancelFlag; ++i)
@@ -105,6 +143,7 @@ int RunInstallSequence()
     DestroyWindow(progressDialog);
 
     if (cancelFlag) {
+        LogLine("Cancelled by the user");
         PostQuitMessage(0);
         return 0;
     }

@@ -5,6 +5,7 @@
 #include "install/copy.h"
 #include "install/decisions.h"
 #include "install/names.h"
+#include "shell/log.h"
 #include "shell/shell.h"
 #include "shell/text.h"
 
@@ -68,8 +69,18 @@ int InstallSharedFile(HWND owner, int id)
     DWORD found = VerFindFileA(VFFF_ISSHAREDFILE, fileName, windowsDirectory, applicationDirectory,
                                currentDirectory, &currentLength, recommendedDirectory,
                                &recommendedLength);
-    if (!ShouldInstallAfterFind(found))
+    if (!ShouldInstallAfterFind(found)) {
+        somethingFailed = true;
+        LogLine("Shared file %s: FAILED, the installed one is in use (0x%lx)", fileName,
+                static_cast<unsigned long>(found));
         return 0;
+    }
+
+    // The service opens its source with a 128-character limit: a deep staging directory is given
+    // in its short form, which names the same directory.
+    char shortStaging[kBufferSize];
+    DWORD shortLength = GetShortPathNameA(stagingDirectory, shortStaging, sizeof shortStaging);
+    char* readFrom = shortLength > 0 && shortLength < sizeof shortStaging ? shortStaging : stagingDirectory;
 
     char temporaryName[kBufferSize] = "";
     UINT temporaryLength = kBufferSize;
@@ -77,7 +88,7 @@ int InstallSharedFile(HWND owner, int id)
     bool forced = false;
     DWORD result;
     for (;;) {
-        result = VerInstallFileA(flags, fileName, fileName, stagingDirectory, recommendedDirectory,
+        result = VerInstallFileA(flags, fileName, fileName, readFrom, recommendedDirectory,
                                  currentDirectory, temporaryName, &temporaryLength);
         if (forced)
             break;
@@ -97,5 +108,12 @@ int InstallSharedFile(HWND owner, int id)
     if (LeavesTemporaryCopy(result))
         RemoveTemporaryCopy(recommendedDirectory[0] != '\0' ? recommendedDirectory : stagingDirectory,
                             temporaryName);
+    if (SharedFileFailed(result)) {
+        somethingFailed = true;
+        LogLine("Shared file %s: FAILED, not installed (0x%lx)", fileName, static_cast<unsigned long>(result));
+    } else {
+        LogLine("Shared file %s: %s %s (0x%lx)", fileName, result == 0 ? "installed in" : "kept the one in",
+                recommendedDirectory, static_cast<unsigned long>(result));
+    }
     return 1;
 }

@@ -9,6 +9,7 @@ int lastAckStatus;
 DWORD ddeTimeout = 30000;
 
 static const char kClassName[] = "ddeClass";
+static const UINT kInitiateTimeoutMs = 2000;  // for each window that does not answer
 
 HWND CreateDdeWindow(HINSTANCE instance)
 {
@@ -42,9 +43,11 @@ HWND InitiateConversation(const char* application, const char* topic)
 HWND BroadcastInitiate(ATOM application, ATOM topic)
 {
     initiating = 1;
-    // Servers answer with a sent WM_DDE_ACK while this call is in progress.
-    SendMessageA(HWND_BROADCAST, WM_DDE_INITIATE, reinterpret_cast<WPARAM>(ddeWindow),
-                 MAKELPARAM(application, topic));
+    // Servers answer with a sent WM_DDE_ACK while this call is in progress (SMTO_BLOCK would
+    // refuse those). A hung window anywhere on the desktop costs at most the bounded wait.
+    DWORD_PTR ignored;
+    SendMessageTimeoutA(HWND_BROADCAST, WM_DDE_INITIATE, reinterpret_cast<WPARAM>(ddeWindow),
+                        MAKELPARAM(application, topic), SMTO_ABORTIFHUNG, kInitiateTimeoutMs, &ignored);
     HWND server = partnerWindow;
     initiating = 0;
     return server;

@@ -1,5 +1,8 @@
 #include "integration/group.h"
 
+#include "integration/shortcuts.h"
+#include "shell/log.h"
+
 #include "integration/dde.h"
 #include "integration/ddecommands.h"
 #include "resources/resource.h"
@@ -55,7 +58,10 @@ INT_PTR AddProgramItem(const char* caption, const char* commandLine)
         !FormatAddItemCommand(add, sizeof add, commandLine, caption))
         return 0;
     SendCommand(replace);
-    return SendCommand(add);
+    INT_PTR accepted = SendCommand(add);
+    // Refused items do not count as failures: the product is installed and usable without them.
+    LogLine("Group item %s: %s", caption, accepted ? "added" : "refused by Program Manager");
+    return accepted;
 }
 
 int ExitProgramManager()
@@ -67,6 +73,56 @@ int ExitProgramManager()
     progmanWindow = nullptr;
     partnerWindow = nullptr;
     return 1;
+}
+
+// The items of the group: count program items (destination + program, caption), then the
+// documentation item (viewer, destination + document, caption) when the table names a document.
+// The texts come in the shared buffers, the caption in the second; add is called with each.
+static void ForEachProgramItem(long count, void (*add)(const char* caption, const char* commandLine))
+{
+    char commandLine[kCommandLineSize];
+    for (long i = 0; i < count; ++i) {
+        bool fits = ComposeText(commandLine, sizeof commandLine,
+                                {destinationDirectory, LoadMessage(IDS_ITEM_BASE + 2 * i)});
+        LoadMessage2(IDS_ITEM_BASE + 2 * i + 1);
+        if (fits)
+            add(messageBuffer2, commandLine);
+    }
+    if (LoadMessage(IDS_DOC_FILE)[0] != '\0') {
+        // String 23 carries its own trailing blank.
+        bool fits = ComposeText(commandLine, sizeof commandLine,
+                                {LoadMessage2(IDS_DOC_PROGRAM), destinationDirectory, messageBuffer});
+        // The caption shares the second buffer with the program, so it comes after the line.
+        LoadMessage2(IDS_DOC_CAPTION);
+        if (fits)
+            add(messageBuffer2, commandLine);
+    }
+}
+
+static char shortcutFolder[kBufferSize];
+
+static void AddShortcut(const char* caption, const char* commandLine)
+{
+    // The documentation item is left out where its viewer is not installed.
+    bool made = CreateShortcut(shortcutFolder, caption, commandLine);
+    LogLine("Group item %s: %s", caption, made ? "shortcut created" : "no shortcut (program not found)");
+}
+
+static void AddDdeItem(const char* caption, const char* commandLine)
+{
+    AddProgramItem(caption, commandLine);
+}
+
+// No shell answered over DDE (no one logged on, another shell): the group becomes a Start Menu
+// folder of shortcuts with the same command lines and captions.
+static void CreateShortcutGroup(long count)
+{
+    if (!CreateShortcutFolder(LoadMessage(IDS_GROUP_NAME), shortcutFolder)) {
+        LogLine("Program group %s: no Program Manager, and its Start Menu folder cannot be made", messageBuffer);
+        return;
+    }
+    LogLine("Program group: no Program Manager answered; Start Menu folder %s", shortcutFolder);
+    ForEachProgramItem(count, AddShortcut);
 }
 
 void CreateProgramIcons()
@@ -83,23 +139,10 @@ void CreateProgramIcons()
     // The waits dispatch nothing but DDE messages, so the texts stay in the shared buffers: the
     // group name in the first, each caption in the second.
     if (CreateProgramGroup(LoadMessage(IDS_GROUP_NAME), "") != nullptr) {
-        char commandLine[kCommandLineSize];
-        for (long i = 0; i < count; ++i) {
-            bool fits = ComposeText(commandLine, sizeof commandLine,
-                                    {destinationDirectory, LoadMessage(IDS_ITEM_BASE + 2 * i)});
-            LoadMessage2(IDS_ITEM_BASE + 2 * i + 1);
-            if (fits)
-                AddProgramItem(messageBuffer2, commandLine);
-        }
-        if (LoadMessage(IDS_DOC_FILE)[0] != '\0') {
-            // String 23 carries its own trailing blank.
-            bool fits = ComposeText(commandLine, sizeof commandLine,
-                                    {LoadMessage2(IDS_DOC_PROGRAM), destinationDirectory, messageBuffer});
-            // The caption shares the second buffer with the program, so it comes after the line.
-            LoadMessage2(IDS_DOC_CAPTION);
-            if (fits)
-                AddProgramItem(messageBuffer2, commandLine);
-        }
+        LogLine("Program group %s: over DDE with Program Manager", messageBuffer);
+        ForEachProgramItem(count, AddDdeItem);
+    } else if (progmanWindow == nullptr) {
+        CreateShortcutGroup(count);
     }
     ExitProgramManager();
     DestroyDdeWindow();

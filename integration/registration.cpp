@@ -5,6 +5,7 @@
 
 #include "integration/regscript.h"
 #include "resources/resource.h"
+#include "shell/log.h"
 #include "shell/shell.h"
 #include "shell/text.h"
 
@@ -55,12 +56,13 @@ static void WriteRegistryScript()
         !ComposeText(script, sizeof script, {script, messageBuffer}) ||
         !ComposeText(script, sizeof script, {script, LoadMessage(IDS_SCRIPT_TAIL)}))
         return;
-    OFSTRUCT info;
-    HFILE file = OpenFile(path, &info, OF_CREATE | OF_WRITE);
-    if (file == HFILE_ERROR)
-        return;
-    _lwrite(file, script, lstrlenA(script));
-    _lclose(file);
+    // _lcreat, not OpenFile, which refuses paths of 128 characters or more.
+    HFILE file = _lcreat(path, 0);
+    UINT length = static_cast<UINT>(lstrlenA(script));
+    bool written = file != HFILE_ERROR && _lwrite(file, script, length) == length;
+    if (file != HFILE_ERROR)
+        _lclose(file);
+    LogLine("Registry script %s: %s", path, written ? "written" : "FAILED");
 }
 
 static void SetString(HKEY key, const char* name, const char* data)
@@ -73,9 +75,11 @@ static void WriteDeviceKey()
 {
     HKEY key;
     if (RegCreateKeyA(HKEY_LOCAL_MACHINE, LoadMessage(IDS_DEVICE_KEY), &key) != ERROR_SUCCESS) {
+        somethingFailed = true;
         ShowMessageId(mainWindow, IDS_NO_DEVICE_KEY, MB_OK | MB_ICONINFORMATION);
         return;
     }
+    LogLine("Device key HKEY_LOCAL_MACHINE\\%s: written", messageBuffer);
     SetString(key, nullptr, LoadMessage(IDS_DEVICE_DEFAULT));
     // A service path that does not fit is left out rather than cut: a wrong path is worse.
     char path[kBufferSize];
@@ -96,10 +100,14 @@ static int RegisterInstalledServer(int id)
 {
     char path[kBufferSize];
     if (!ComposeText(path, sizeof path, {destinationDirectory, LoadMessage(id)})) {
+        somethingFailed = true;
         ShowMessage(mainWindow, kLoadFailed, kFailureStyle);
         return 0;
     }
-    return SelfRegisterServer(path);
+    int registered = SelfRegisterServer(path);
+    somethingFailed = somethingFailed || !registered;
+    LogLine("Server %s: %s", path, registered ? "registered" : "FAILED to register");
+    return registered;
 }
 
 int RegisterDeviceService()

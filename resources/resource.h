@@ -64,6 +64,11 @@
 #define IDS_SCRIPT_SERVICE  64
 #define IDS_SCRIPT_HEAD     65
 #define IDS_SCRIPT_TAIL     66
+// The /? box shows 67 followed directly by 68 (68 starts with its own line break); 69 is the bad
+// command line text, "%s" standing for the offending argument.
+#define IDS_HELP_SWITCHES   67
+#define IDS_HELP_EXIT_CODES 68
+#define IDS_BAD_COMMAND     69
 #define IDS_SYSTEM_BASE     80
 #define IDS_GROUP_NAME      96
 #define IDS_ITEM_BASE       97

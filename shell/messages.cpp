@@ -1,4 +1,6 @@
 #include "shell/screen.h"
+#include "install/decisions.h"
+#include "shell/log.h"
 #include "shell/shell.h"
 
 static char* LoadInto(char* buffer, int id)
@@ -18,13 +20,29 @@ char* LoadMessage2(int id)
     return LoadInto(messageBuffer2, id);
 }
 
-int ShowMessage(HWND owner, const char* text, UINT style)
+static const char* ButtonName(int button)
 {
+    static const char* const names[] = {"none", "OK", "Cancel", "Abort", "Retry", "Ignore", "Yes", "No"};
+    return button >= 0 && button <= IDNO ? names[button] : "?";
+}
+
+int ShowMessageOr(HWND owner, const char* text, UINT style, int silentAnswer)
+{
+    if (runMode != RunMode::Interactive) {
+        LogLine("Message: %s -> %s (unattended)", text, ButtonName(silentAnswer));
+        return silentAnswer;
+    }
     EnableWindow(owner, FALSE);
     LoadMessage2(0);
     int answer = MessageBoxA(owner, text, messageBuffer2, style);
     EnableWindow(owner, TRUE);
+    LogLine("Message: %s -> %s", text, ButtonName(answer));
     return answer;
+}
+
+int ShowMessage(HWND owner, const char* text, UINT style)
+{
+    return ShowMessageOr(owner, text, style, SilentAnswer(style));
 }
 
 int ShowMessageId(HWND owner, int id, UINT style)

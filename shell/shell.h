@@ -2,6 +2,8 @@
 #pragma once
 #include <windows.h>
 
+#include "shell/cmdline.h"
+
 enum { kBufferSize = 260 };
 
 extern HINSTANCE moduleInstance;   // where strings, dialogs and the icon are loaded from
@@ -11,6 +13,9 @@ extern char messageBuffer2[kBufferSize];
 extern char sourceDirectory[kBufferSize];
 extern char destinationDirectory[kBufferSize];
 
+extern RunMode runMode;       // how the command line asked the setup to run
+extern bool somethingFailed;  // a file, shared file, the device key or a registration failed
+
 // String loading: at most 254 characters arrive; an id without an entry gives "".
 // Each loader writes only its own buffer.
 char* LoadMessage(int id);
@@ -18,7 +23,10 @@ char* LoadMessage2(int id);
 
 // A message box captioned with the product title. The owner is disabled while it is up and
 // enabled afterwards. The caption goes through messageBuffer2, so text must not lie there.
+// Unattended, no box is shown: the message is logged with the answer taken, which is the one
+// that changes nothing (No, Abort, OK) unless the caller names another.
 int ShowMessage(HWND owner, const char* text, UINT style);
+int ShowMessageOr(HWND owner, const char* text, UINT style, int silentAnswer);
 int ShowMessageId(HWND owner, int id, UINT style);
 
 INT_PTR RunModalDialog(HWND owner, WORD templateId, DLGPROC procedure, LPARAM parameter);
@@ -33,5 +41,10 @@ void DrainOneMessage();
 // Start-up and main window.
 void DeriveSourceDirectory(const char* programPath);
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-int RunSetup(HINSTANCE instance, const char* programPath);
+// arguments: the command line after the program name. Returns the exit code: 0 for every
+// interactive run; for unattended runs one of these.
+enum { kExitInstalled = 0, kExitIncomplete = 1, kExitDestinationRefused = 2, kExitBadCommandLine = 3,
+       kExitCancelled = 4 };
+int RunSetup(HINSTANCE instance, const char* programPath, const char* arguments = "");
 void CompleteInstallation();
+extern bool installStarted;  // the install command has been taken; later ones are ignored

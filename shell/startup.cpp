@@ -1,4 +1,7 @@
 #include "install/install.h"
+#include "install/names.h"
+#include "shell/log.h"
+#include "shell/text.h"
 #include "resources/resource.h"
 #include "shell/paths.h"
 #include "shell/screen.h"
@@ -7,13 +10,18 @@
 
 enum { kInstallCommand = 100 };
 
+bool installStarted;
+
 void DeriveSourceDirectory(const char* programPath)
 {
     sourceDirectory[0] = '\0';
-    if (HasDriveLetter(programPath) && DirectoryOfPath(programPath, sourceDirectory, kBufferSize))
+    // "Z:SETUP.EXE" has a drive but no directory: it means the drive's current directory, which
+    // is no place to look for the files.
+    if (HasDriveLetter(programPath) && DirectoryOfPath(programPath, sourceDirectory, kBufferSize) &&
+        sourceDirectory[2] != '\0')
         return;
-    // Started by a bare name, a relative path or from a share: the files lie beside the running
-    // module, whatever the current directory happens to be.
+    // Started by a bare name, a relative path, a drive-relative path or from a share: the files
+    // lie beside the running module, whatever the current directory happens to be.
     char module[MAX_PATH + 1];
     DWORD length = GetModuleFileNameA(nullptr, module, sizeof module);
     if (length > 0 && length < sizeof module)
@@ -24,6 +32,12 @@ void CompleteInstallation()
 {
     LoadMessage2(IDS_CLASSES_KEY);
     RegDeleteKeyA(HKEY_CLASSES_ROOT, messageBuffer2);
+    // The shell may have put the group's folder window over ours after the group commands; the
+    // message comes up over its owner, so the owner comes first.
+    if (mainWindow != nullptr) {
+        SetForegroundWindow(mainWindow);
+        BringWindowToTop(mainWindow);
+    }
     ShowMessageId(mainWindow, IDS_COMPLETE, MB_OK | MB_ICONINFORMATION);
     PostQuitMessage(0);
 }
@@ -37,19 +51,84 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_PAINT:
         PaintTitleScreen(window);
         break;
+    case WM_CLOSE:
+        // While files are being installed, closing the title window is a Cancel: the progress
+        // dialog and every later question belong to this window.
+        if (IsWindow(progressDialog)) {
+            SendMessageA(progressDialog, WM_COMMAND, IDCANCEL, 0);
+            return 0;
+        }
+        break;
     case WM_COMMAND:
-        // Only the posted install command: identifier 100 with notification code 0.
-        if (wParam == kInstallCommand && RunInstallSequence())
-            CompleteInstallation();
+        // Only the posted install command: identifier 100 with notification code 0, once. Any
+        // process can post another; a second sequence would run inside the first.
+        if (wParam == kInstallCommand && !installStarted) {
+            installStarted = true;
+            if (RunInstallSequence())
+                CompleteInstallation();
+        }
         break;
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-int RunSetup(HINSTANCE instance, const char* programPath)
+// The switches' list, or what was wrong with the command line: a box with no owner.
+static void ShowCommandLineBox(const char* text)
+{
+    char caption[kBufferSize] = "";
+    LoadStringA(moduleInstance, IDS_TITLE, caption, 255);
+    MessageBoxA(nullptr, text, caption, MB_OK | MB_ICONINFORMATION);
+}
+
+static int AnswerCommandLine(const CommandLine& command, bool valid)
+{
+    char text[2 * kBufferSize];
+    if (!valid) {
+        LoadMessage2(IDS_BAD_COMMAND);
+        if (!FormatWithName(text, sizeof text, messageBuffer2, command.bad))
+            ComposeText(text, sizeof text, {messageBuffer2});
+        LogLine("Bad command line: %s", command.bad);
+        if (command.mode != RunMode::VerySilent)
+            ShowCommandLineBox(text);
+        return kExitBadCommandLine;
+    }
+    // The list comes in two strings, each within what one string can hold.
+    ComposeText(text, sizeof text, {LoadMessage(IDS_HELP_SWITCHES), LoadMessage2(IDS_HELP_EXIT_CODES)});
+    ShowCommandLineBox(text);
+    return kExitInstalled;
+}
+
+// Unattended: no title window and no destination dialog; /SILENT shows the progress dialog.
+static int RunUnattended()
+{
+    installStarted = true;
+    if (RunInstallSequence())
+        CompleteInstallation();
+    if (destinationRefused)
+        return kExitDestinationRefused;
+    if (cancelFlag)
+        return kExitCancelled;
+    return somethingFailed ? kExitIncomplete : kExitInstalled;
+}
+
+int RunSetup(HINSTANCE instance, const char* programPath, const char* arguments)
 {
     moduleInstance = instance;
     DeriveSourceDirectory(programPath);
+
+    CommandLine command;
+    bool valid = ParseCommandLine(arguments, &command);
+    if (command.log && !OpenLog(command.logFile))
+        command.log = false;  // the installation goes on without its log
+    if (!valid || command.help) {
+        int code = AnswerCommandLine(command, valid);
+        LogLine("Exit code %d", code);
+        CloseLog();
+        return code;
+    }
+    runMode = command.mode;
+    commandLineDirectory = command.haveDirectory ? command.directory : nullptr;
+    LogLine("Setup started from %s", sourceDirectory);
 
     HDC screen = GetDC(nullptr);
     verticalPixelsPerInch = static_cast<short>(GetDeviceCaps(screen, LOGPIXELSY));
@@ -69,6 +148,13 @@ int RunSetup(HINSTANCE instance, const char* programPath)
     screenWidth = static_cast<unsigned short>(GetSystemMetrics(SM_CXSCREEN));
     screenHeight = static_cast<unsigned short>(GetSystemMetrics(SM_CYSCREEN));
 
+    if (runMode != RunMode::Interactive) {
+        int code = RunUnattended();
+        LogLine("Exit code %d", code);
+        CloseLog();
+        return code;
+    }
+
     LoadMessage(IDS_TITLE);
     LoadMessage2(IDS_CLASS);
     HWND window = CreateWindowExA(0, messageBuffer2, messageBuffer, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
@@ -87,5 +173,8 @@ int RunSetup(HINSTANCE instance, const char* programPath)
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
+    // An interactive run ends with exit code 0 whatever happened.
+    LogLine("Exit code %d", static_cast<int>(message.wParam));
+    CloseLog();
     return static_cast<int>(message.wParam);
 }

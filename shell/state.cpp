@@ -6,3 +6,5 @@ char messageBuffer[kBufferSize];
 char messageBuffer2[kBufferSize];
 char sourceDirectory[kBufferSize];
 char destinationDirectory[kBufferSize];
+RunMode runMode = RunMode::Interactive;
+bool somethingFailed;
