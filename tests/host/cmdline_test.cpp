@@ -4,70 +4,47 @@
 
 #include "shell/cmdline.h"
 
-struct CommandLineCase {
-    const char* line;
-    const char* bad;  // nullptr: accepted
-    RunMode mode;
-    const char* directory;  // nullptr: no /DIR
-    const char* logFile;    // nullptr: no /LOG
-    bool help;
-};
-
 static const RunMode I = RunMode::Interactive, S = RunMode::Silent, V = RunMode::VerySilent;
-
-static const CommandLineCase kCases[] = {
-    {"", nullptr, I, nullptr, nullptr, false},
-    {" /VERYSILENT  /dir=\"c:\\opos\\qvx\"", nullptr, V, "c:\\opos\\qvx", nullptr, false},
-    {"-silent /LOG", nullptr, S, nullptr, "", false},
-    {"\"/DIR=c:\\x\"\t/Log=\"c:\\l b.txt\" -HeLp", nullptr, I, "c:\\x", "c:\\l b.txt", true},
-    {"/VERYSILENT /DIR=\"c:\\x\" /LOG=\"c:\\l.txt\"", nullptr, V, "c:\\x", "c:\\l.txt", false},
-    {"/SILENT /VERYSILENT", nullptr, V, nullptr, nullptr, false},
-    {"/veryS\"ilent\" -SILENT /?", nullptr, V, nullptr, nullptr, true},
-    {"/DIR=d:\\x\\", nullptr, I, "d:\\x\\", nullptr, false},
-    // Missing, empty or unwanted values, unknown switches, stray words, repeats, open quotes.
-    {"/SILENT /DIR", "/DIR", S, nullptr, nullptr, false},
-    {"/DIR= /SILENT", "/DIR=", S, nullptr, nullptr, false},
-    {"/DIR=\"\"", "/DIR=\"\"", I, nullptr, nullptr, false},
-    {"/LOG=", "/LOG=", I, nullptr, nullptr, false},
-    {"/VERYSILENT /SILENT=x /LOG", "/SILENT=x", V, nullptr, "", false},
-    {"/QUIET", "/QUIET", I, nullptr, nullptr, false},
-    {"/SILENTLY", "/SILENTLY", I, nullptr, nullptr, false},
-    {"/ -SILENT", "/", S, nullptr, nullptr, false},
-    {"silent", "silent", I, nullptr, nullptr, false},
-    {"/SILENT \"\"", "\"\"", S, nullptr, nullptr, false},
-    {"/DIR=c:\\a /DIR=c:\\a", "/DIR=c:\\a", I, nullptr, nullptr, false},
-    {"/LOG /LOG=x", "/LOG=x", I, nullptr, nullptr, false},
-    {"/SILENT /LOG=\"c:\\l.txt", "/LOG=\"c:\\l.txt", S, nullptr, nullptr, false},
-    // A /DIR value the path field would not take as typed: never dropped silently.
-    {"/DIR=\"c:\\a b\" -verysilent /log=c:\\l.txt", "/DIR=\"c:\\a b\"", V, nullptr, "c:\\l.txt", false},
-    {"/DIR=c:\\a.b", "/DIR=c:\\a.b", I, nullptr, nullptr, false},
-    {"/DIR=c:/a", "/DIR=c:/a", I, nullptr, nullptr, false},
-    {"/DIR=c:\\a\bb", "/DIR=c:\\a\bb", I, nullptr, nullptr, false},
-    {"/DIR=c:\\\xE9t\xE9", "/DIR=c:\\\xE9t\xE9", I, nullptr, nullptr, false},
-    {"/LOG=\"c:\\l\x01\"", "/LOG=\"c:\\l\x01\"", I, nullptr, nullptr, false},
-};
+static const char* const none = nullptr;
 
 TEST(ParseCommandLine, AcceptsTheSwitchesAndNamesTheFirstBadArgument)
 {
-    for (const CommandLineCase& c : kCases) {
+    // bad: nullptr when accepted; directory, logFile: nullptr when not given.
+    const struct { const char *line, *bad; RunMode mode; const char *directory, *logFile; bool help; } rows[] = {
+        {"", none, I, none, none, false}, {"-silent /LOG", none, S, none, "", false},
+        {" /VERYSILENT  /dir=\"c:\\opos\\qvx\"", none, V, "c:\\opos\\qvx", none, false},
+        {"\"/DIR=c:\\x\"\t/Log=\"c:\\l b.txt\" -HeLp", none, I, "c:\\x", "c:\\l b.txt", true},
+        {"/veryS\"ilent\" -SILENT /?", none, V, none, none, true}, {"/DIR=d:\\x\\", none, I, "d:\\x\\", none, false},
+        // Missing, empty or unwanted values, unknown switches, stray words, repeats, open quotes.
+        {"/SILENT /DIR", "/DIR", S, none, none, false}, {"/DIR= /SILENT", "/DIR=", S, none, none, false},
+        {"/DIR=\"\"", "/DIR=\"\"", I, none, none, false}, {"/LOG=", "/LOG=", I, none, none, false},
+        {"/VERYSILENT /SILENT=x /LOG", "/SILENT=x", V, none, "", false}, {"/QUIET", "/QUIET", I, none, none, false},
+        {"/SILENTLY", "/SILENTLY", I, none, none, false}, {"/ -SILENT", "/", S, none, none, false},
+        {"silent", "silent", I, none, none, false}, {"/SILENT \"\"", "\"\"", S, none, none, false},
+        {"/DIR=c:\\a /DIR=c:\\a", "/DIR=c:\\a", I, none, none, false}, {"/LOG /LOG=x", "/LOG=x", I, none, none, false},
+        {"/SILENT /LOG=\"c:\\l.txt", "/LOG=\"c:\\l.txt", S, none, none, false},
+        // A /DIR value the path field would not take as typed: never dropped silently.
+        {"/DIR=\"c:\\a b\" -verysilent /log=c:\\l.txt", "/DIR=\"c:\\a b\"", V, none, "c:\\l.txt", false},
+        {"/DIR=c:\\a.b", "/DIR=c:\\a.b", I, none, none, false}, {"/DIR=c:/a", "/DIR=c:/a", I, none, none, false},
+        {"/DIR=c:\\a\bb", "/DIR=c:\\a\bb", I, none, none, false},  // backspace edits, is never typed
+        {"/DIR=c:\\\xE9t\xE9", "/DIR=c:\\\xE9t\xE9", I, none, none, false},
+        {"/LOG=\"c:\\l\x01\"", "/LOG=\"c:\\l\x01\"", I, none, none, false},
+    };
+    for (const auto& row : rows) {
         CommandLine parsed;
-        bool ok = ParseCommandLine(c.line, &parsed);
-        SCOPED_TRACE(c.line);
-        ASSERT_EQ(ok, c.bad == nullptr);
+        bool ok = ParseCommandLine(row.line, &parsed);
+        SCOPED_TRACE(row.line);
+        ASSERT_EQ(ok, row.bad == nullptr);
         // Switches after a bad argument still decide how the error is reported.
-        EXPECT_EQ(parsed.mode, c.mode);
-        if (c.logFile != nullptr) {
-            EXPECT_STREQ(parsed.logFile, c.logFile);
+        EXPECT_EQ(parsed.mode, row.mode);
+        EXPECT_STREQ(ok ? "" : parsed.bad, ok ? "" : row.bad);
+        EXPECT_STREQ(parsed.logFile, row.logFile != nullptr ? row.logFile : "");
+        if (ok) {
+            EXPECT_EQ(parsed.help, row.help);
+            EXPECT_EQ(parsed.haveDirectory, row.directory != nullptr);
+            EXPECT_STREQ(parsed.directory, row.directory != nullptr ? row.directory : "");
+            EXPECT_EQ(parsed.log, row.logFile != nullptr);
         }
-        if (!ok) {
-            EXPECT_STREQ(parsed.bad, c.bad);
-            continue;
-        }
-        EXPECT_EQ(parsed.help, c.help);
-        EXPECT_EQ(parsed.haveDirectory, c.directory != nullptr);
-        EXPECT_STREQ(parsed.directory, c.directory != nullptr ? c.directory : "");
-        EXPECT_EQ(parsed.log, c.logFile != nullptr);
-        EXPECT_STREQ(parsed.logFile, c.logFile != nullptr ? c.logFile : "");
     }
 }
 
