@@ -1,535 +1,185 @@
 #include <gtest/gtest.h>
 
-#include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <string>
-#include <vector>
+#include <windows.h>
+#include <lzexpand.h>
+#include <process.h>
 
-#include "destination/tree.h"
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
 #include "install/copy.h"
-#include "install/install.h"
-#include "install/progress.h"
-#include "shell/shell.h"
-#include "tests/support/answerer.h"
-#include "tests/support/support.h"
+#include "install/names.h"
 #include "tests/win/copyfiles.h"
 
-static const UINT kFailureStyle = MB_OK | MB_ICONINFORMATION;  // 64
+enum { kCardSo = 131, kReadme = 133, kTestCard = 135 };  // listed names of the shipped table
 
-// Listed names of the shipped table.
-enum { kCardSo = 131, kReadme = 133, kTestCard = 135 };
+static void* RefuseBlock(std::size_t) { return nullptr; }
 
-static std::string ControlText(HWND control)
+// Fails the second block after writing half of it.
+static int blocksWritten;
+static bool FailSecondBlock(const void* data, std::size_t size, std::FILE* out)
 {
-    char text[512] = {};
-    GetWindowTextA(control, text, sizeof text);
-    return text;
+    bool fail = ++blocksWritten == 2;
+    return std::fwrite(data, fail ? size / 2 : size, 1, out) == 1 && !fail;
 }
 
-struct Times {
-    FILETIME accessed;
-    FILETIME written;
-};
+using CopyTest = FileInstallTest;
 
-static Times TimesOf(const std::string& path)
+// Files like the distribution's, compressed by our builder, expand under the platform's names, to the
+// bytes Wine's expand.exe gives, over an older file, with the source's last-write time.
+TEST_F(CopyTest, ExpansionAgreesWithThePlatformsExpander)
 {
-    Times times = {};
-    HANDLE file = CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    EXPECT_NE(file, INVALID_HANDLE_VALUE) << path;
-    EXPECT_TRUE(GetFileTime(file, nullptr, &times.accessed, &times.written));
-    CloseHandle(file);
-    return times;
-}
-
-static FILETIME At(WORD year, WORD month, WORD day)
-{
-    SYSTEMTIME system = {};
-    system.wYear = year;
-    system.wMonth = month;
-    system.wDay = day;
-    system.wHour = 4;
-    system.wMinute = 5;
-    system.wSecond = 6;
-    FILETIME time;
-    SystemTimeToFileTime(&system, &time);
-    return time;
-}
-
-static void SetTimes(const std::string& path, const FILETIME& accessed, const FILETIME& written)
-{
-    HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
-    ASSERT_TRUE(SetFileTime(file, nullptr, &accessed, &written));
-    CloseHandle(file);
-}
-
-static std::uint64_t Value(const FILETIME& time)
-{
-    return (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-}
-
-// The write seam: records every block, and fails from block failAt on by writing only half of it.
-static std::vector<std::size_t> writes;
-static int failAt = -1;
-static bool RecordingWrite(const void* data, std::size_t size, std::FILE* destination)
-{
-    writes.push_back(size);
-    if (failAt >= 0 && static_cast<int>(writes.size()) > failAt) {
-        std::fwrite(data, size / 2, 1, destination);
-        return false;
+    std::string mixed = Pattern(1 << 20, 2);  // stretches of blanks, zeros and repeats, as in a program
+    for (std::size_t at = 0; at + 70000 < mixed.size(); at += 131072) {
+        mixed.replace(at, 20000, 20000, ' ');
+        mixed.replace(at + 20000, 9000, 9000, '\0');
+        mixed.replace(at + 55000, 10000, mixed, at + 40000, 10000);
     }
-    return std::fwrite(data, size, 1, destination) == 1;
+    const struct {
+        const char* stored;
+        char last;  // 0: stored as it is
+        const char* expanded;
+        std::string data;
+        bool heapRefused;  // the blocks then pass through the message buffer
+    } cases[] = {
+        {"CARD.DA_", 'T', "CARD.DAT", "", false},
+        {"cardform.fr_", 'M', "cardform.frm", Pattern(3000, 3), true},
+        {"MIXED.DL_", 'L', "MIXED.DLL", mixed, false},
+        {"README.DOC", 0, "README.DOC", Pattern(5000, 3), true},
+    };
+    std::string ours = scratch.path() + "ours\\", theirs = scratch.path() + "theirs\\";
+    ASSERT_TRUE(CreateDirectoryA(ours.c_str(), nullptr) && CreateDirectoryA(theirs.c_str(), nullptr));
+    long total = 0;
+    namespace fs = std::filesystem;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stored);
+        std::string stored = source + c.stored;
+        ASSERT_TRUE(WriteWholeFile(stored, c.last ? Packed(c.data, c.last) : c.data));
+        fs::last_write_time(stored, fs::last_write_time(stored) - std::chrono::hours(24 * 400));
+        ASSERT_TRUE(WriteWholeFile(ours + c.expanded, Pattern(c.data.size() + 3000, 4)));
+        allocateCopyBlock = c.heapRefused ? RefuseBlock : savedAllocate;
+        char path[kBufferSize];
+        std::strcpy(path, (ours + c.stored).c_str());
+
+        EXPECT_EQ(CopyExpandFile(kReadme, path, stored.c_str()), 1);
+        ASSERT_EQ(_spawnlp(_P_WAIT, "expand.exe", "expand.exe", ("\"" + stored + "\"").c_str(),
+                           ("\"" + theirs + c.expanded + "\"").c_str(), nullptr), 0);  // Wine's own expander
+        char name[MAX_PATH] = "";
+        GetExpandedNameA(&stored[0], name);  // the platform's naming
+
+        EXPECT_EQ(std::string(path), ours + FileNamePart(name));
+        EXPECT_TRUE(Contents(ours + c.expanded) == c.data) << Contents(ours + c.expanded).size() << " bytes";
+        EXPECT_TRUE(Contents(theirs + c.expanded) == c.data) << Contents(theirs + c.expanded).size() << " bytes";
+        EXPECT_EQ(Exists(ours + c.stored), c.last == 0);
+        EXPECT_TRUE(fs::last_write_time(ours + c.expanded) == fs::last_write_time(stored));
+        total += static_cast<long>(c.data.size());
+    }
+    EXPECT_EQ(bytesCopied, total);
 }
 
-static void* RefuseBlock(std::size_t)
+// An error after both files are open fails the copy like any other: the copy-failure message
+// over the progress dialog, and no partial or stale file.
+TEST_F(CopyTest, FailedCopyIsReportedAndLeavesNoFile)
 {
-    return nullptr;
+    const std::string tooDeep = destination + std::string(260 - 10 - destination.size() - 1, 'd') + "\\";
+    const struct {
+        const char* why;
+        int id;
+        std::string stored;  // "": no source
+        bool failingWrite;
+        std::string into;
+    } cases[] = {
+        {"compressed data cut short", kCardSo, Packed(Pattern(7000, 5), 'L').substr(0, 3000), false, destination},
+        {"write fails, compressed", kCardSo, Packed(Pattern(5000, 8), 'L'), true, destination},
+        {"write fails, plain", kReadme, Pattern(5000, 9), true, destination},
+        {"no source", kReadme, "", false, destination},
+        {"path of 260 characters", kCardSo, Packed("x", 'L'), false, tooDeep},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        std::string listed = c.id == kReadme ? "README.DOC" : "CARDSO.DL_";
+        std::string expanded = c.id == kReadme ? "README.DOC" : "CARDSO.DLL";
+        ASSERT_TRUE(c.stored.empty() || WriteWholeFile(source + listed, c.stored));
+        std::strcpy(destinationDirectory, c.into.c_str());
+        writeCopyBlock = c.failingWrite ? FailSecondBlock : savedWrite;
+        blocksWritten = 0;
+        MessageBoxAnswerer boxes;
+
+        EXPECT_EQ(CopyProductFile(progressDialog, c.id), 0);
+
+        ASSERT_EQ(boxes.shown.size(), 1u);
+        const MessageBoxInfo& box = boxes.shown[0];
+        EXPECT_EQ(box.caption + "|" + box.text, "OLE for Point of Sale Setup|" + FailureText(listed));
+        EXPECT_EQ(box.owner, progressDialog);
+        EXPECT_EQ(box.style, static_cast<UINT>(MB_OK | MB_ICONINFORMATION)) << StyleName(box.style);
+        EXPECT_FALSE(Exists(c.into + expanded) || Exists(c.into + listed));
+        EXPECT_EQ(DeleteFileA((source + listed).c_str()) != FALSE, !c.stored.empty()) << "the source is closed";
+    }
+    EXPECT_FALSE(Exists(tooDeep)) << "nothing is created for a path that does not fit";
 }
 
-// Counts the messages the copy dispatches.
-static int drained;
-static LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+// The user chose the distribution directory as the destination: a file is its own destination.
+TEST_F(CopyTest, FileThatIsItsOwnDestinationKeepsItsBytes)
 {
-    if (message == WM_APP)
-        ++drained;
-    return DefWindowProcA(window, message, wParam, lParam);
+    std::string directory = source + "Distribution Files\\";
+    ASSERT_TRUE(CreateDirectoryA(directory.c_str(), nullptr));
+    char alias[MAX_PATH] = "";
+    GetShortPathNameA(directory.c_str(), alias, MAX_PATH);
+    ASSERT_NE(lstrcmpiA(alias, directory.c_str()), 0) << alias;
+    std::string lower = directory;
+    CharLowerA(&lower[0]);
+    const std::string plain = Pattern(5000, 10), packed = Packed(Pattern(3000, 11), 'C');
+    const struct {
+        std::string written;
+        const std::string& contents;
+        int copied;
+        long counted;
+    } cases[] = {
+        {directory + "README.DOC", plain, 1, 5000},
+        {lower + "readme.doc", plain, 1, 5000},
+        {alias + std::string("README.DOC"), plain, 1, 5000},
+        // Compressed under a name that expands to itself: it cannot be installed there.
+        {directory + "README.DOC", packed, 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.written);
+        ASSERT_TRUE(WriteWholeFile(directory + "README.DOC", c.contents));
+        bytesCopied = 100;
+        char path[kBufferSize];
+        std::strcpy(path, c.written.c_str());
+
+        EXPECT_EQ(CopyExpandFile(kReadme, path, (directory + "README.DOC").c_str()), c.copied);
+
+        EXPECT_TRUE(Contents(directory + "README.DOC") == c.contents);
+        EXPECT_EQ(bytesCopied, 100 + c.counted);
+    }
 }
 
-class CopyTest : public FileInstallTest {
-protected:
-    void SetUp() override
-    {
-        FileInstallTest::SetUp();
-        if (HasFatalFailure())
-            return;
-        writes.clear();
-        failAt = -1;
-        savedWrite = writeCopyBlock;
-        savedAllocate = allocateCopyBlock;
-        writeCopyBlock = RecordingWrite;
-    }
-
-    void TearDown() override
-    {
-        writeCopyBlock = savedWrite;
-        allocateCopyBlock = savedAllocate;
-        FileInstallTest::TearDown();
-    }
-
-    void Store(const std::string& listed, const std::string& contents)
-    {
-        std::string path = source + listed;
-        CreateDirectoryTree(path.c_str());
-        ASSERT_TRUE(WriteWholeFile(path, contents)) << path;
-    }
-
-    bool (*savedWrite)(const void*, std::size_t, std::FILE*) = nullptr;
-    void* (*savedAllocate)(std::size_t) = nullptr;
-};
-
-TEST_F(CopyTest, PlainFileArrivesByteForByteUnderItsListedName)
+// Distribution and destination both lie deeper than OpenFile and GetExpandedNameA reach.
+TEST_F(CopyTest, DeepCompressedFileExpandsUnderItsExpandedName)
 {
-    std::string data = Pattern(5000, 1);
-    Store("README.DOC", data);
+    std::string deepSource = source + std::string(100, 's') + "\\";
+    std::string deepDestination = destination + std::string(100, 'd') + "\\";
+    ASSERT_GT(deepSource.size(), 128u);
+    ASSERT_TRUE(CreateDirectoryA(deepSource.c_str(), nullptr) &&
+                CreateDirectoryA((deepSource + "SAMPLE").c_str(), nullptr));
+    std::strcpy(sourceDirectory, deepSource.c_str());
+    std::strcpy(destinationDirectory, deepDestination.c_str());
+    std::string data = Pattern(7000, 12);
+    ASSERT_TRUE(WriteWholeFile(deepSource + "SAMPLE\\TESTCARD.EX_", Packed(data, 'E')));
     MessageBoxAnswerer boxes;
-
-    EXPECT_EQ(CopyProductFile(progressDialog, kReadme), 1);
-
-    EXPECT_TRUE(boxes.shown.empty());
-    EXPECT_EQ(Contents(destination + "README.DOC"), data);
-    EXPECT_EQ(bytesCopied, 5000);
-    EXPECT_EQ(writes, (std::vector<std::size_t>{2048, 2048, 904}));
-    EXPECT_EQ(ControlText(fileTextControl), "README.DOC");
-    EXPECT_EQ(ControlText(destinationTextControl), destination + "README.DOC");
-}
-
-TEST_F(CopyTest, CompressedFileArrivesExpandedUnderItsExpandedName)
-{
-    std::string data = Pattern(7000, 2);
-    Store("CARDSO.DL_", Compressed(data, 'L'));
-    bytesCopied = 100;  // the counter grows over a whole run
-    MessageBoxAnswerer boxes;
-
-    EXPECT_EQ(CopyProductFile(progressDialog, kCardSo), 1);
-
-    EXPECT_TRUE(boxes.shown.empty());
-    EXPECT_EQ(Contents(destination + "CARDSO.DLL"), data);
-    EXPECT_FALSE(Exists(destination + "CARDSO.DL_"));
-    EXPECT_EQ(bytesCopied, 7100);  // expanded bytes, not stored ones
-    EXPECT_EQ(writes, (std::vector<std::size_t>{2048, 2048, 2048, 856}));
-    EXPECT_EQ(ControlText(fileTextControl), "CARDSO.DL_");
-    EXPECT_EQ(ControlText(destinationTextControl), destination + "CARDSO.DLL");
-
-    // The caller's destination buffer holds the final path afterwards; a plain one keeps it.
-    char path[kBufferSize];
-    std::strcpy(path, (destination + "CARDSO.DL_").c_str());
-    EXPECT_EQ(CopyExpandFile(kCardSo, path, (source + "CARDSO.DL_").c_str()), 1);
-    EXPECT_EQ(std::string(path), destination + "CARDSO.DLL");
-    Store("README.DOC", "plain");
-    std::strcpy(path, (destination + "README.DOC").c_str());
-    EXPECT_EQ(CopyExpandFile(kReadme, path, (source + "README.DOC").c_str()), 1);
-    EXPECT_EQ(std::string(path), destination + "README.DOC");
-}
-
-TEST_F(CopyTest, SubdirectoryOfTheListedNameIsCreated)
-{
-    std::string data = Pattern(3000, 3);
-    Store("SAMPLE\\TESTCARD.EX_", Compressed(data, 'E'));
-    ASSERT_FALSE(Exists(destination));
 
     EXPECT_EQ(CopyProductFile(progressDialog, kTestCard), 1);
 
-    EXPECT_TRUE(IsDirectory(destination + "SAMPLE"));
-    EXPECT_EQ(Contents(destination + "SAMPLE\\TESTCARD.EXE"), data);
-    EXPECT_EQ(ControlText(fileTextControl), "SAMPLE\\TESTCARD.EX_");
-    EXPECT_EQ(ControlText(destinationTextControl), destination + "SAMPLE\\TESTCARD.EXE");
-}
-
-TEST_F(CopyTest, DestinationTakesTheStoredFilesTimesOnBothPaths)
-{
-    Store("README.DOC", Pattern(4000, 4));
-    Store("CARDSO.DL_", Compressed(Pattern(4000, 5), 'L'));
-    FILETIME accessed = At(2002, 3, 4);
-    FILETIME written = At(2001, 2, 3);
-    SetTimes(source + "README.DOC", accessed, written);
-    SetTimes(source + "CARDSO.DL_", accessed, At(1999, 12, 31));
-
-    ASSERT_EQ(CopyProductFile(progressDialog, kReadme), 1);
-    ASSERT_EQ(CopyProductFile(progressDialog, kCardSo), 1);
-
-    // Reading may move a source's last access on: compare with the source as it is now.
-    struct {
-        const char* stored;
-        const char* copied;
-        FILETIME written;
-    } cases[] = {{"README.DOC", "README.DOC", At(2001, 2, 3)}, {"CARDSO.DL_", "CARDSO.DLL", At(1999, 12, 31)}};
-    for (const auto& c : cases) {
-        Times stored = TimesOf(source + c.stored);
-        Times copied = TimesOf(destination + c.copied);
-        EXPECT_EQ(Value(copied.written), Value(c.written)) << c.copied;
-        EXPECT_EQ(Value(copied.written), Value(stored.written)) << c.copied;
-        EXPECT_EQ(Value(copied.accessed), Value(stored.accessed)) << c.copied;
-    }
-}
-
-TEST_F(CopyTest, ExistingDestinationIsOverwrittenWithoutAQuestion)
-{
-    std::string plain = Pattern(300, 6);
-    std::string expanded = Pattern(500, 7);
-    Store("README.DOC", plain);
-    Store("CARDSO.DL_", Compressed(expanded, 'L'));
-    ASSERT_TRUE(CreateDirectoryA(destination.c_str(), nullptr));
-    ASSERT_TRUE(WriteWholeFile(destination + "README.DOC", Pattern(9000, 8)));  // longer than the new one
-    ASSERT_TRUE(WriteWholeFile(destination + "CARDSO.DLL", Pattern(9000, 9)));
-    MessageBoxAnswerer boxes;
-
-    EXPECT_EQ(CopyProductFile(progressDialog, kReadme), 1);
-    EXPECT_EQ(CopyProductFile(progressDialog, kCardSo), 1);
-
     EXPECT_TRUE(boxes.shown.empty());
-    EXPECT_EQ(Contents(destination + "README.DOC"), plain);
-    EXPECT_EQ(Contents(destination + "CARDSO.DLL"), expanded);
-}
-
-TEST_F(CopyTest, EmptySourceGivesAnEmptyFileAndNoCount)
-{
-    Store("README.DOC", "");
-    Store("CARDSO.DL_", Compressed("", 'L'));
-    bytesCopied = 42;
-
-    EXPECT_EQ(CopyProductFile(progressDialog, kReadme), 1);
-    EXPECT_EQ(CopyProductFile(progressDialog, kCardSo), 1);
-
-    EXPECT_EQ(Contents(destination + "README.DOC"), "");
-    EXPECT_EQ(Contents(destination + "CARDSO.DLL"), "");
-    EXPECT_EQ(bytesCopied, 42);
-    EXPECT_TRUE(writes.empty());
-}
-
-TEST_F(CopyTest, RefusedBlockBufferFallsBackTo255ByteBlocks)
-{
-    std::string plain = Pattern(1000, 10);
-    std::string expanded = Pattern(600, 11);
-    Store("README.DOC", plain);
-    Store("CARDSO.DL_", Compressed(expanded, 'L'));
-    allocateCopyBlock = RefuseBlock;
-
-    ASSERT_EQ(CopyProductFile(progressDialog, kReadme), 1);
-    EXPECT_EQ(writes, (std::vector<std::size_t>{255, 255, 255, 235}));
-    writes.clear();
-    ASSERT_EQ(CopyProductFile(progressDialog, kCardSo), 1);
-    EXPECT_EQ(writes, (std::vector<std::size_t>{255, 255, 90}));
-
-    EXPECT_EQ(Contents(destination + "README.DOC"), plain);
-    EXPECT_EQ(Contents(destination + "CARDSO.DLL"), expanded);
-    EXPECT_EQ(bytesCopied, 1600);
-}
-
-TEST_F(CopyTest, OnePendingMessageIsDispatchedPerBlock)
-{
-    Store("README.DOC", Pattern(3 * 2048, 12));
-    HWND counter = CreateWindowA("STATIC", "", 0, 0, 0, 1, 1, HWND_MESSAGE, nullptr, moduleInstance, nullptr);
-    ASSERT_NE(counter, nullptr);
-    SetWindowLongPtrA(counter, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountingProc));
-    PumpMessages(50);
-    drained = 0;
-    for (int i = 0; i < 10; ++i)
-        PostMessageA(counter, WM_APP, 0, 0);
-
-    ASSERT_EQ(CopyProductFile(progressDialog, kReadme), 1);
-
-    EXPECT_EQ(drained, 3);
-    DestroyWindow(counter);
-}
-
-TEST_F(CopyTest, MissingSourceIsReportedAndLeavesNoFile)
-{
-    MessageBoxAnswerer boxes;
-
-    EXPECT_EQ(CopyProductFile(progressDialog, kTestCard), 0);
-
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, FailureText("SAMPLE\\TESTCARD.EX_"));
-    EXPECT_EQ(boxes.shown[0].caption, kCaption);
-    EXPECT_EQ(boxes.shown[0].owner, progressDialog);
-    EXPECT_FALSE(boxes.shown[0].ownerEnabled);
-    EXPECT_EQ(boxes.shown[0].style, kFailureStyle);
-    EXPECT_TRUE(IsWindowEnabled(progressDialog));
-    // The directories made for the file stay; no file appears under either name.
-    EXPECT_TRUE(IsDirectory(destination + "SAMPLE"));
-    EXPECT_FALSE(Exists(destination + "SAMPLE\\TESTCARD.EX_"));
-    EXPECT_FALSE(Exists(destination + "SAMPLE\\TESTCARD.EXE"));
-    EXPECT_EQ(bytesCopied, 0);
-}
-
-TEST_F(CopyTest, TruncatedOrOverlongCompressedDataIsReportedAndRemoved)
-{
-    // The header promises more than the data holds, or less.
-    const struct {
-        std::string stored;
-        const char* why;
-    } cases[] = {
-        {Compressed(Pattern(7000, 13), 'L').substr(0, 3000), "data cut short"},
-        {Compressed(Pattern(100, 14), 'L', 5000), "header longer than the data"},
-        {Compressed(Pattern(5000, 15), 'L', 100), "data longer than the header"},
-        {Compressed("", 'L', 10), "no data at all"},
-    };
-    for (const auto& c : cases) {
-        Store("CARDSO.DL_", c.stored);
-        ASSERT_TRUE(CreateDirectoryTree(destination.c_str()));
-        ASSERT_TRUE(WriteWholeFile(destination + "CARDSO.DLL", "previous"));
-        MessageBoxAnswerer boxes;
-
-        EXPECT_EQ(CopyProductFile(progressDialog, kCardSo), 0) << c.why;
-
-        ASSERT_EQ(boxes.shown.size(), 1u) << c.why;
-        EXPECT_EQ(boxes.shown[0].text, FailureText("CARDSO.DL_")) << c.why;
-        EXPECT_EQ(boxes.shown[0].owner, progressDialog) << c.why;
-        EXPECT_FALSE(Exists(destination + "CARDSO.DLL")) << c.why;
-        EXPECT_FALSE(Exists(destination + "CARDSO.DL_")) << c.why;
-        // The source is closed again: it can be replaced.
-        EXPECT_TRUE(DeleteFileA((source + "CARDSO.DL_").c_str())) << c.why;
-    }
-}
-
-TEST_F(CopyTest, UnknownCompressionIsCopiedAsStored)
-{
-    // The expansion service refuses the header; the file is then copied as it is.
-    std::string stored = Compressed(Pattern(700, 16), 'L', -1, 'B');
-    Store("CARDSO.DL_", stored);
-
-    EXPECT_EQ(CopyProductFile(progressDialog, kCardSo), 1);
-
-    EXPECT_EQ(Contents(destination + "CARDSO.DL_"), stored);
-    EXPECT_FALSE(Exists(destination + "CARDSO.DLL"));
-}
-
-TEST_F(CopyTest, FailingWriteIsReportedAndRemovesThePartialFile)
-{
-    Store("README.DOC", Pattern(5000, 17));
-    Store("CARDSO.DL_", Compressed(Pattern(5000, 18), 'L'));
-    for (int id : {kReadme, kCardSo}) {
-        writes.clear();
-        failAt = 1;  // the second block is written only in part
-        MessageBoxAnswerer boxes;
-
-        EXPECT_EQ(CopyProductFile(progressDialog, id), 0) << id;
-
-        EXPECT_EQ(writes.size(), 2u) << "the copy stops at the failed block";
-        ASSERT_EQ(boxes.shown.size(), 1u) << id;
-        EXPECT_EQ(boxes.shown[0].text, FailureText(id == kReadme ? "README.DOC" : "CARDSO.DL_"));
-    }
-    EXPECT_FALSE(Exists(destination + "README.DOC"));
-    EXPECT_FALSE(Exists(destination + "CARDSO.DLL"));
-    EXPECT_EQ(bytesCopied, 2 * 2048) << "only whole blocks count";
-    EXPECT_TRUE(DeleteFileA((source + "README.DOC").c_str()));
-    EXPECT_TRUE(DeleteFileA((source + "CARDSO.DL_").c_str()));
-}
-
-// Needs a small volume mapped as a drive, named by QVX_SMALL_DRIVE (scripts/small-drive.sh).
-TEST_F(CopyTest, FullDriveFailsTheCopyAndLeavesNoPartialFile)
-{
-    const char* letter = std::getenv("QVX_SMALL_DRIVE");
-    if (letter == nullptr || letter[0] == '\0')
-        GTEST_SKIP() << "no small drive mapped (QVX_SMALL_DRIVE)";
-    writeCopyBlock = savedWrite;  // the real writes
-    std::string drive = std::string(1, letter[0]) + ":\\";
-    std::string full = drive + "copytest\\";
-    std::strcpy(destinationDirectory, full.c_str());
-    Store("README.DOC", Pattern(4 << 20, 19));
-    Store("CARDSO.DL_", Compressed(Pattern(4 << 20, 20), 'L'));
-
-    for (int id : {kReadme, kCardSo}) {
-        MessageBoxAnswerer boxes;
-        EXPECT_EQ(CopyProductFile(progressDialog, id), 0) << id;
-        ASSERT_EQ(boxes.shown.size(), 1u) << id;
-    }
-    EXPECT_TRUE(IsDirectory(full)) << "the failure came after the files were open";
-    EXPECT_FALSE(Exists(full + "README.DOC"));
-    EXPECT_FALSE(Exists(full + "CARDSO.DLL"));
-    RemoveDirectoryA(full.c_str());
-
-    // On a drive filled to the last byte a small file fits the stream's buffer and fails only
-    // when it is flushed.
-    std::strcpy(destinationDirectory, drive.c_str());
-    EXPECT_FALSE(WriteWholeFile(drive + "filler", Pattern(4 << 20, 21)));
-    Store("README.DOC", "small");
-    {
-        MessageBoxAnswerer boxes;
-        EXPECT_EQ(CopyProductFile(progressDialog, kReadme), 0);
-        EXPECT_EQ(boxes.shown.size(), 1u);
-        EXPECT_FALSE(Exists(drive + "README.DOC"));
-    }
-
-    // With room again the same file arrives whole.
-    ASSERT_TRUE(DeleteFileA((drive + "filler").c_str()));
-    EXPECT_EQ(CopyProductFile(progressDialog, kReadme), 1);
-    EXPECT_EQ(Contents(drive + "README.DOC"), "small");
-    DeleteFileA((drive + "README.DOC").c_str());
-}
-
-TEST_F(CopyTest, UncreatableDestinationIsReportedAndTheSourceClosed)
-{
-    Store("README.DOC", "plain");
-    Store("CARDSO.DL_", Compressed("expanded", 'L'));
-    Store("SAMPLE\\TESTCARD.EX_", Compressed("x", 'E'));
-    // Directories stand where the files should go, and a file where a directory should.
-    ASSERT_TRUE(CreateDirectoryTree((destination + "README.DOC\\").c_str()));
-    ASSERT_TRUE(CreateDirectoryTree((destination + "CARDSO.DLL\\").c_str()));
-    ASSERT_TRUE(WriteWholeFile(destination + "SAMPLE", "a file, not a directory"));
-    MessageBoxAnswerer boxes;
-
-    EXPECT_EQ(CopyProductFile(progressDialog, kReadme), 0);
-    EXPECT_EQ(CopyProductFile(progressDialog, kCardSo), 0);
-    EXPECT_EQ(CopyProductFile(progressDialog, kTestCard), 0);
-
-    ASSERT_EQ(boxes.shown.size(), 3u);
-    EXPECT_EQ(boxes.shown[0].text, FailureText("README.DOC"));
-    EXPECT_EQ(boxes.shown[1].text, FailureText("CARDSO.DL_"));
-    EXPECT_EQ(boxes.shown[2].text, FailureText("SAMPLE\\TESTCARD.EX_"));
-    EXPECT_TRUE(IsDirectory(destination + "README.DOC"));
-    EXPECT_TRUE(IsDirectory(destination + "CARDSO.DLL"));
-    EXPECT_EQ(Contents(destination + "SAMPLE"), "a file, not a directory");
-    EXPECT_TRUE(DeleteFileA((source + "README.DOC").c_str()));
-    EXPECT_TRUE(DeleteFileA((source + "CARDSO.DL_").c_str()));
-}
-
-TEST_F(CopyTest, PathsThatDoNotFitAreRefused)
-{
-    Store("SAMPLE\\TESTCARD.EX_", Compressed("x", 'E'));
-    const std::string listed = "SAMPLE\\TESTCARD.EX_";  // 19 characters
-    // Destination paths of 260 (no room for the terminator) and of 256 characters (fits its
-    // buffer but not tree creation's), then a source path of 260.
-    std::string tooLong = destination + std::string(260 - 19 - destination.size() - 1, 'd') + "\\";
-    std::string treeTooLong = destination + std::string(256 - 19 - destination.size() - 1, 'd') + "\\";
-    ASSERT_EQ(tooLong.size() + listed.size(), 260u);
-    ASSERT_EQ(treeTooLong.size() + listed.size(), 256u);
-    for (const std::string& target : {tooLong, treeTooLong}) {
-        std::strcpy(destinationDirectory, target.c_str());
-        MessageBoxAnswerer boxes;
-        EXPECT_EQ(CopyProductFile(progressDialog, kTestCard), 0);
-        ASSERT_EQ(boxes.shown.size(), 1u);
-        EXPECT_EQ(boxes.shown[0].text, FailureText(listed));
-    }
-    EXPECT_FALSE(Exists(destination)) << "nothing is created for a refused path";
-
-    std::strcpy(destinationDirectory, destination.c_str());
-    std::string longSource = source + std::string(260 - 19 - source.size() - 1, 's') + "\\";
-    std::strcpy(sourceDirectory, longSource.c_str());
-    MessageBoxAnswerer boxes;
-    EXPECT_EQ(CopyProductFile(progressDialog, kTestCard), 0);
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_FALSE(Exists(destination));
-}
-
-TEST_F(CopyTest, FailureMessageTooLongForTheMessageBufferIsShownWhole)
-{
-    VariantStrings names("copy_names");
-    ASSERT_TRUE(names.loaded());
-    const std::string listed = "SAMPLE\\" + std::string(190, 'N') + ".EX_";
-    MessageBoxAnswerer boxes;
-
-    EXPECT_EQ(ReportCopyFailure(progressDialog, 90), IDOK);
-
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, FailureText(listed));
-    EXPECT_EQ(boxes.shown[0].style, kFailureStyle);
-}
-
-TEST(CreateDirectoryTree, CreatesEveryMissingLevel)
-{
-    ScratchDirectory scratch;
-    std::string base = scratch.path();
-    EXPECT_EQ(CreateDirectoryTree((base + "a\\b\\c\\file.txt").c_str()), 1);
-    EXPECT_TRUE(IsDirectory(base + "a\\b\\c"));
-    EXPECT_FALSE(Exists(base + "a\\b\\c\\file.txt"));
-
-    // A directory path creates itself only with its trailing backslash.
-    EXPECT_EQ(CreateDirectoryTree((base + "d\\e").c_str()), 1);
-    EXPECT_TRUE(IsDirectory(base + "d"));
-    EXPECT_FALSE(Exists(base + "d\\e"));
-    EXPECT_EQ(CreateDirectoryTree((base + "d\\e\\").c_str()), 1);
-    EXPECT_TRUE(IsDirectory(base + "d\\e"));
-
-    // Levels that exist already, also when written with doubled or trailing separators.
-    EXPECT_EQ(CreateDirectoryTree((base + "a\\\\b/c/x").c_str()), 1);
-    EXPECT_EQ(CreateDirectoryTree((base + "a\\b\\c\\").c_str()), 1);
-
-    // Nothing to make below a root.
-    char windows[MAX_PATH];
-    GetWindowsDirectoryA(windows, MAX_PATH);
-    std::string root = std::string(windows, 3);
-    EXPECT_EQ(CreateDirectoryTree((root + "x.txt").c_str()), 1);
-    EXPECT_FALSE(Exists(root + "x.txt"));
-}
-
-TEST(CreateDirectoryTree, StopsAtALevelItCannotCreate)
-{
-    ScratchDirectory scratch;
-    std::string base = scratch.path();
-    ASSERT_TRUE(WriteWholeFile(base + "a", "a file"));
-    EXPECT_EQ(CreateDirectoryTree((base + "a\\b\\c.txt").c_str()), 0);
-    EXPECT_FALSE(Exists(base + "a\\b"));
-
-    EXPECT_EQ(CreateDirectoryTree((base + "new\\a\\b\\c.txt").c_str()), 1);  // levels before stay
-    ASSERT_TRUE(WriteWholeFile(base + "new\\a\\b\\c.txt", ""));
-    EXPECT_EQ(CreateDirectoryTree((base + "new\\a\\b\\c.txt\\d\\e.txt").c_str()), 0);
-    EXPECT_TRUE(IsDirectory(base + "new\\a\\b"));
-}
-
-TEST(CreateDirectoryTree, RefusesPathsOver255Characters)
-{
-    ScratchDirectory scratch;
-    std::string base = scratch.path() + "t\\";
-    std::string fits = base + std::string(255 - base.size(), 'f');
-    std::string longer = fits + "f";
-    ASSERT_EQ(fits.size(), 255u);
-    EXPECT_EQ(CreateDirectoryTree(longer.c_str()), 0);
-    EXPECT_FALSE(Exists(base)) << "a refused path creates nothing";
-    EXPECT_EQ(CreateDirectoryTree(fits.c_str()), 1);
-    EXPECT_TRUE(IsDirectory(base));
+    EXPECT_TRUE(Contents(deepDestination + "SAMPLE\\TESTCARD.EXE") == data);
+    EXPECT_FALSE(Exists(deepDestination + "SAMPLE\\TESTCARD.EX_"));
+    EXPECT_EQ(bytesCopied, 7000);
+    char shown[2][kBufferSize];  // beside "Copying:" and "To:"
+    GetWindowTextA(fileTextControl, shown[0], kBufferSize);
+    GetWindowTextA(destinationTextControl, shown[1], kBufferSize);
+    EXPECT_STREQ(shown[0], "SAMPLE\\TESTCARD.EX_");
+    EXPECT_EQ(shown[1], deepDestination + "SAMPLE\\TESTCARD.EXE");
 }

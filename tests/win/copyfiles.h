@@ -1,19 +1,21 @@
-// Files for the copy tests: contents, LZ-compressed files and the copy-failure text.
+// Files for the copy and shared-file tests: contents, compressed files and the failure text.
 #pragma once
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <cstring>
+#include <random>
 #include <string>
+#include <vector>
 
+#include "install/copy.h"
 #include "install/install.h"
 #include "install/progress.h"
 #include "shell/shell.h"
+#include "tests/support/answerer.h"
 #include "tests/support/support.h"
-
-inline const char kCaption[] = "OLE for Point of Sale Setup";
+#include "tools/szdd.h"
 
 inline std::string FailureText(const std::string& listed)
 {
@@ -23,44 +25,22 @@ inline std::string FailureText(const std::string& listed)
 // Bytes that no block boundary or run of repeats can hide in.
 inline std::string Pattern(std::size_t size, unsigned seed)
 {
+    std::mt19937 random(seed);
     std::string data(size, '\0');
-    std::uint32_t state = seed * 2654435761u + 1;
-    for (char& c : data) {
-        state = state * 1103515245u + 12345u;
-        c = static_cast<char>(state >> 16);
-    }
+    for (char& c : data)
+        c = static_cast<char>(random());
     return data;
 }
 
-// An LZ-compressed file as the platform's expansion services read it: the header, then
-// literal-only items (a flag byte of 0xFF before every eight bytes). declared is the expanded
-// length the header records.
-inline std::string Compressed(const std::string& data, char lastCharacter, std::int64_t declared = -1,
-                              char algorithm = 'A')
+// data compressed by the distribution builder's compressor, recording lastCharacter.
+inline std::string Packed(const std::string& data, char lastCharacter)
 {
-    std::uint32_t length = static_cast<std::uint32_t>(declared < 0 ? data.size() : declared);
-    std::string out("SZDD\x88\xF0\x27\x33", 8);
-    out += algorithm;
-    out += lastCharacter;
-    for (int shift = 0; shift < 32; shift += 8)
-        out += static_cast<char>(length >> shift);
-    for (std::size_t at = 0; at < data.size(); at += 8) {
-        out += '\xFF';
-        out += data.substr(at, 8);
-    }
-    return out;
+    std::vector<unsigned char> packed;
+    CompressSzdd(reinterpret_cast<const unsigned char*>(data.data()), data.size(), lastCharacter, &packed);
+    return std::string(packed.begin(), packed.end());
 }
 
-inline bool Exists(const std::string& path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-inline bool IsDirectory(const std::string& path)
-{
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
+inline bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // The whole file, or "<missing>" when it cannot be read.
 inline std::string Contents(const std::string& path)
@@ -69,18 +49,17 @@ inline std::string Contents(const std::string& path)
     return ReadWholeFile(path, &contents) ? contents : "<missing>";
 }
 
-// A title window owning the progress dialog, and empty source and destination directories set as
-// the setup's own: what every file operation runs against.
+// A title window owning the progress dialog, and an empty source directory and a destination
+// set as the setup's own: what every file operation runs against.
 class FileInstallTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
         moduleInstance = GetModuleHandleA(nullptr);
-        mainWindow = CreateWindowA("STATIC", "title", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480, nullptr,
-                                   nullptr, moduleInstance, nullptr);
+        mainWindow = CreateWindowA("STATIC", "title", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480, nullptr, nullptr,
+                                   moduleInstance, nullptr);
         ASSERT_NE(mainWindow, nullptr);
-        progressDialog =
-            CreateDialogParamA(moduleInstance, MAKEINTRESOURCEA(101), mainWindow, ProgressDialogProc, 0);
+        progressDialog = CreateDialogParamA(moduleInstance, MAKEINTRESOURCEA(101), mainWindow, ProgressDialogProc, 0);
         ASSERT_NE(progressDialog, nullptr);
         source = scratch.path() + "src\\";
         destination = scratch.path() + "dst\\";
@@ -93,13 +72,16 @@ protected:
 
     void TearDown() override
     {
+        writeCopyBlock = savedWrite;  // whatever a test put in the copy's seams
+        allocateCopyBlock = savedAllocate;
         DestroyWindow(progressDialog);
         DestroyWindow(mainWindow);
-        progressDialog = nullptr;
-        mainWindow = nullptr;
+        progressDialog = mainWindow = nullptr;
         barControl = fileTextControl = destinationTextControl = nullptr;
     }
 
+    decltype(writeCopyBlock) savedWrite = writeCopyBlock;
+    decltype(allocateCopyBlock) savedAllocate = allocateCopyBlock;
     ScratchDirectory scratch;
     std::string source;
     std::string destination;
