@@ -10,6 +10,9 @@
 #include "shell/text.h"
 
 HWND progmanWindow;
+// The initiate went out and no one answered: the group is made without Program Manager. A group
+// whose commands would not fit is not that case.
+static bool noServerAnswered;
 const char* progmanService = "PROGMAN";
 
 // The item list owns identifiers 97 to 127; a larger count would read into the file list.
@@ -38,6 +41,7 @@ HWND CreateProgramGroup(const char* name, const char* groupFile)
 
     if (progmanWindow == nullptr) {
         progmanWindow = InitiateConversation(progmanService, progmanService);
+        noServerAnswered = progmanWindow == nullptr;
         if (progmanWindow == nullptr)
             return nullptr;
         BringWindowToTop(progmanWindow);
@@ -138,10 +142,11 @@ void CreateProgramIcons()
     }
     // The waits dispatch nothing but DDE messages, so the texts stay in the shared buffers: the
     // group name in the first, each caption in the second.
+    noServerAnswered = false;
     if (CreateProgramGroup(LoadMessage(IDS_GROUP_NAME), "") != nullptr) {
         LogLine("Program group %s: over DDE with Program Manager", messageBuffer);
         ForEachProgramItem(count, AddDdeItem);
-    } else if (progmanWindow == nullptr) {
+    } else if (noServerAnswered) {
         CreateShortcutGroup(count);
     }
     ExitProgramManager();

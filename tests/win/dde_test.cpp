@@ -1,232 +1,213 @@
+// The DDE client and the program-group stage against an in-test server under a test-only name.
 #include <gtest/gtest.h>
 
+#include <dde.h>
+
+#include <string>
+#include <thread>
 #include <vector>
 
 #include "integration/dde.h"
+#include "integration/group.h"
 #include "shell/shell.h"
+#include "tests/support/answerer.h"
 #include "tests/support/support.h"
-#include "tests/win/ddeserver.h"
 
-static const char kService[] = "QvxTestDdeService";
+static const char kService[] = "QvxTestProgman";
 
-// Each command acknowledgement the client window handled: what it carried, and whether its packed
-// parameter was released by the time the client's window procedure returned. (Wine packs into
-// fixed global memory, a block of the process heap, so HeapValidate tells a freed one.)
-struct SeenAck {
-    UINT_PTR status;
-    UINT_PTR memory;
-    bool packingFreed;
+enum Reply { Ack, Nack, Silent, Terminate, AckFromOther };
+
+// Top-level windows on a thread of their own, one server at a time: `count` answer the initiate, windows.back()
+// never does. Commands are recorded and answered as scripted, then with Ack; records are read after Stop().
+struct TestServer {
+    static inline TestServer* self;
+    explicit TestServer(std::vector<Reply> replies = {}, int count = 1) : script(replies)
+    {
+        self = this;
+        HANDLE ready = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+        thread = std::thread([this, count, ready] {
+            WNDCLASSA windowClass = {0, Proc, 0, 0, GetModuleHandleA(nullptr), nullptr, nullptr, nullptr, nullptr, "QvxServer"};
+            RegisterClassA(&windowClass);  // fails harmlessly once registered
+            for (int i = 0; i <= count; ++i)
+                windows.push_back(CreateWindowExA(0, "QvxServer", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr));
+            SetEvent(ready);
+            for (MSG message; GetMessageA(&message, nullptr, 0, 0) > 0;)
+                DispatchMessageA(&message);
+            for (HWND window : windows)
+                DestroyWindow(window);
+        });
+        WaitForSingleObject(ready, INFINITE);
+        CloseHandle(ready);
+    }
+    ~TestServer() { Stop(); }
+    void Stop()
+    {
+        if (thread.joinable() && PostMessageA(windows.back(), WM_QUIT, 0, 0))
+            thread.join();
+    }
+
+    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        HWND client = reinterpret_cast<HWND>(wParam);
+        WPARAM from = reinterpret_cast<WPARAM>(window);
+        if (message == WM_DDE_INITIATE) {
+            ATOM service = GlobalFindAtomA(kService);  // the application and topic asked for
+            if (window == self->windows.back() || LOWORD(lParam) != service || HIWORD(lParam) != service)
+                return 0;
+            self->answered.push_back(window);
+            SendMessageA(client, WM_DDE_ACK, from, MAKELPARAM(GlobalAddAtomA(kService), GlobalAddAtomA(kService)));
+        } else if (message == WM_DDE_EXECUTE) {
+            self->commands.push_back(static_cast<const char*>(GlobalLock(reinterpret_cast<HGLOBAL>(lParam))));
+            GlobalUnlock(reinterpret_cast<HGLOBAL>(lParam));
+            self->enabled.push_back(IsWindowEnabled(window) != FALSE);
+            Reply reply = self->commands.size() <= self->script.size() ? self->script[self->commands.size() - 1] : Ack;
+            if (reply == AckFromOther)  // without our memory: a command is acknowledged once
+                PostMessageA(client, WM_DDE_ACK, reinterpret_cast<WPARAM>(self->windows.back()),
+                             PackDDElParam(WM_DDE_ACK, 0x8000, 0));
+            // Status bits beside fAck (a return code, fBusy) must not leak into the result.
+            if (reply == Ack || reply == Nack || reply == AckFromOther)
+                PostMessageA(client, WM_DDE_ACK, from, PackDDElParam(WM_DDE_ACK, reply == Ack ? 0x8001 : 0x4000, lParam));
+            else if (reply == Terminate)
+                PostMessageA(client, WM_DDE_TERMINATE, from, 0);
+        } else if (message == WM_DDE_TERMINATE) {
+            self->terminatedBy.push_back(client);
+        } else {
+            return DefWindowProcA(window, message, wParam, lParam);
+        }
+        return 0;
+    }
+
+    std::vector<Reply> script;
+    std::thread thread;
+    std::vector<HWND> windows, answered, terminatedBy;
+    std::vector<std::string> commands;
+    std::vector<bool> enabled;  // the server's state as each command arrived
 };
-static std::vector<SeenAck> seenAcks;
+
+// Whether the packed parameter of each command acknowledgement was released by the time the
+// client's window procedure returned (Wine packs into a block of the process heap).
+static std::vector<bool> packingFreed;
 
 static LRESULT CALLBACK WatchingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message != WM_DDE_ACK || initiating)
-        return DdeWindowProc(window, message, wParam, lParam);
-    SeenAck seen = {0, 0, false};
-    UnpackDDElParam(WM_DDE_ACK, lParam, &seen.status, &seen.memory);
+    bool commandAck = message == WM_DDE_ACK && !initiating;
     LRESULT result = DdeWindowProc(window, message, wParam, lParam);
-    seen.packingFreed = !HeapValidate(GetProcessHeap(), 0, reinterpret_cast<void*>(lParam));
-    seenAcks.push_back(seen);
+    if (commandAck)
+        packingFreed.push_back(!HeapValidate(GetProcessHeap(), 0, reinterpret_cast<void*>(lParam)));
     return result;
 }
 
-class DdeClient : public testing::Test {
+class Dde : public testing::Test {
 protected:
     void SetUp() override
     {
         moduleInstance = GetModuleHandleA(nullptr);
+        UnregisterClassA("ddeClass", moduleInstance);  // the program itself never does
+        lstrcpyA(destinationDirectory, "c:\\OPOS\\QVX\\");
+        progmanService = kService;
         partnerWindow = nullptr;
-        lastAckStatus = 0;
-        ddeTimeout = 10000;  // a fault shows as a failure, not as a hung test
-        seenAcks.clear();
-        ASSERT_NE(CreateDdeWindow(moduleInstance), nullptr);
-        SetWindowLongPtrA(ddeWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WatchingProc));
+        ddeTimeout = 20000;  // a fault shows as a failure, not as a hung test
     }
-
-    void TearDown() override
+    static HWND OpenConversation()
     {
-        DestroyDdeWindow();
-        UnregisterClassA("ddeClass", moduleInstance);
-        ddeTimeout = 30000;
+        EXPECT_NE(CreateDdeWindow(moduleInstance), nullptr);
+        SetWindowLongPtrA(ddeWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WatchingProc));
+        return InitiateConversation(kService, kService);
+    }
+    static void RunStage()  // and unregisters the client's class, registered with a variant table too
+    {
+        HINSTANCE instance = moduleInstance;
+        CreateProgramIcons();
+        UnregisterClassA("ddeClass", instance);
     }
 };
 
-TEST_F(DdeClient, PostsEachCommandOnlyAfterThePreviousAnswer)
+TEST_F(Dde, ClientWaitsForItsPartnersOwnAnswerAndGivesUpOnSilenceTerminateAndFailedPost)
 {
-    TestDdeServer server(kService, 1, 60);
-    HWND partner = InitiateConversation(kService, kService);
-    ASSERT_EQ(partner, server.window(0));
-    EXPECT_EQ(partnerWindow, partner);
-    EXPECT_EQ(initiating, 0);
-    // The server's answer atoms were deleted along with our own.
-    EXPECT_EQ(GlobalFindAtomA(kService), 0);
-
-    EXPECT_EQ(ExecuteCommand(partner, "[first()]"), 0x8000);
-    EXPECT_EQ(ExecuteCommand(partner, "[second(a,b)]"), 0x8000);
-    EXPECT_EQ(ExecuteCommand(partner, "[third]"), 0x8000);
-
-    server.Stop();
-    auto executes = server.executes();
-    ASSERT_EQ(executes.size(), 3u);
-    EXPECT_EQ(executes[0].command, "[first()]");
-    EXPECT_EQ(executes[1].command, "[second(a,b)]");
-    EXPECT_EQ(executes[2].command, "[third]");
-    for (const auto& execute : executes) {
-        EXPECT_FALSE(execute.overlapped) << execute.command;
-        EXPECT_EQ(execute.client, ddeWindow);
+    TestServer servers({Nack, Ack, AckFromOther, Ack, Silent, Terminate}, 2);
+    HWND partner = OpenConversation();
+    ASSERT_EQ(servers.answered.size(), 2u);
+    ASSERT_EQ(partner, servers.answered.back());  // the last to answer
+    EXPECT_EQ(GlobalFindAtomA(kService), 0);  // the answers' atoms were deleted with ours
+    std::vector<std::string> commands = {"[refused]", "[first()]", "[other]", "[second(a,b)]", "[silent]", "[bye]", "[gone]"};
+    packingFreed.clear();
+    for (size_t i = 0; i < commands.size(); ++i) {
+        ddeTimeout = i == 4 ? 300 : 60000;
+        if (i == 6)
+            servers.Stop();  // its windows are gone: the post fails
+        DWORD start = GetTickCount();
+        EXPECT_EQ(ExecuteCommand(partner, commands[i].c_str()), i == 1 || i == 3 ? 0x8000 : 0) << commands[i];
+        DWORD waited = GetTickCount() - start;
+        EXPECT_TRUE(waited >= (i == 4 ? 300u : 0u) && waited < 30000u) << commands[i] << ": " << waited << " ms";
+        // A refusal keeps the conversation; the server is not written to again after the rest.
+        EXPECT_EQ(partnerWindow, i < 4 ? partner : nullptr) << commands[i];
+        partnerWindow = partner;
     }
-    EXPECT_TRUE(server.terminates().empty());
+    EXPECT_EQ(packingFreed, std::vector<bool>(5, true));  // the foreign acknowledgement's too
+    commands.pop_back();
+    EXPECT_EQ(servers.commands, commands);
+    EXPECT_EQ(servers.terminatedBy, std::vector<HWND>{ddeWindow});  // the terminate was answered
+    DestroyDdeWindow();
 }
 
-TEST_F(DdeClient, LastOfTwoAnsweringServersBecomesThePartner)
+// The initiate is a broadcast to every top-level window. Those of a thread that stopped reading messages (this
+// one, blocked below) cost the bounded time-out of each send, where SendMessage waits until the thread reads
+// again. Wine counts a queue as hung only after 5 s without a read: SMTO_ABORTIFHUNG alone would not do.
+TEST_F(Dde, HungTopLevelWindowDoesNotHoldUpTheInitiate)
 {
-    TestDdeServer servers(kService, 2);
-    HWND partner = InitiateConversation(kService, kService);
-    auto answered = servers.answeredInitiates();
-    ASSERT_EQ(answered.size(), 2u);
-    EXPECT_EQ(partner, answered.back());
-    EXPECT_EQ(partnerWindow, answered.back());
-    EXPECT_EQ(GlobalFindAtomA(kService), 0);
-
-    // The conversation with the first one is left as it is: no terminate goes to either.
-    servers.Stop();
-    EXPECT_TRUE(servers.terminates().empty());
+    TestServer server;
+    HWND hung = CreateWindowExA(0, "STATIC", "hung", WS_OVERLAPPEDWINDOW, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    bool probeAnswered = true;
+    HWND found = nullptr;
+    std::thread worker([&] {
+        probeAnswered = SendMessageTimeoutA(hung, WM_NULL, 0, 0, SMTO_NORMAL, 200, nullptr) != 0;
+        found = OpenConversation();
+        DestroyDdeWindow();
+        SetEvent(done);
+    });
+    EXPECT_EQ(WaitForSingleObject(done, 30000), WAIT_OBJECT_0) << "the initiate waited for the hung window";
+    for (MSG message; MsgWaitForMultipleObjects(1, &done, FALSE, INFINITE, QS_SENDMESSAGE) != WAIT_OBJECT_0;)
+        PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);  // lets a blocked broadcast through
+    worker.join();
+    CloseHandle(done);
+    DestroyWindow(hung);
+    EXPECT_FALSE(probeAnswered);  // the window really did not answer while the initiate ran
+    EXPECT_EQ(found, server.windows[0]);
 }
 
-TEST_F(DdeClient, NobodyAnswersAnotherService)
+TEST_F(Dde, GroupStageSendsEachCommandWithProgramManagerDisabledUntilTheExit)
 {
-    // Every top-level window of the session hears the broadcast, our own client window included;
-    // none may answer a name that no server holds.
-    TestDdeServer server(kService);
-    EXPECT_EQ(InitiateConversation("QvxNobodyServesThis", kService), nullptr);
-    EXPECT_EQ(partnerWindow, nullptr);
-    EXPECT_GE(server.initiatesSeen(), 1);
-    EXPECT_TRUE(server.answeredInitiates().empty());
-}
-
-TEST_F(DdeClient, AnswersFromAnotherWindowDoNotEndTheWait)
-{
-    TestDdeServer server(kService);
-    HWND partner = InitiateConversation(kService, kService);
-    ASSERT_NE(partner, nullptr);
-    // Another window acknowledges positively at once, the server negatively 200 ms later.
-    server.Script({Reply::AckFromOther});
-    EXPECT_EQ(ExecuteCommand(partner, "[x]"), 0);
-    EXPECT_EQ(lastAckStatus, 0);
-    EXPECT_EQ(partnerWindow, partner);  // a negative answer keeps the conversation
-}
-
-TEST_F(DdeClient, DataFromTheServerEndsTheWaitWithOne)
-{
-    TestDdeServer server(kService);
-    HWND partner = InitiateConversation(kService, kService);
-    ASSERT_NE(partner, nullptr);
-    server.Script({Reply::Data, Reply::Ack});
-    EXPECT_EQ(ExecuteCommand(partner, "[data]"), 1);
-    // Nothing of the first exchange is left over to end the next wait early.
-    EXPECT_EQ(ExecuteCommand(partner, "[next]"), 0x8000);
-    EXPECT_EQ(server.executes().size(), 2u);
-}
-
-TEST_F(DdeClient, AcknowledgementsAreUnpackedAndTheMemoryFreed)
-{
-    TestDdeServer server(kService);
-    HWND partner = InitiateConversation(kService, kService);
-    ASSERT_NE(partner, nullptr);
-    server.Script({Reply::Nack, Reply::Ack});
-
-    EXPECT_EQ(ExecuteCommand(partner, "[refused]"), 0);
-    EXPECT_EQ(lastAckStatus, 0);
-    EXPECT_EQ(ExecuteCommand(partner, "[accepted]"), 0x8000);
-    EXPECT_EQ(lastAckStatus, 0x8000);
-
-    ASSERT_EQ(seenAcks.size(), 2u);
-    EXPECT_EQ(seenAcks[0].status & 0x8000, 0u);
-    EXPECT_EQ(seenAcks[1].status & 0x8000, 0x8000u);
-    for (const SeenAck& ack : seenAcks) {
-        EXPECT_TRUE(ack.packingFreed);
-        // The acknowledgement names our command memory, which is gone once the command returned.
-        ASSERT_NE(ack.memory, 0u);
-        EXPECT_EQ(GlobalFlags(reinterpret_cast<HGLOBAL>(ack.memory)), GMEM_INVALID_HANDLE);
-    }
-}
-
-TEST_F(DdeClient, ServerTerminateIsAnsweredAndEndsThePartnership)
-{
-    TestDdeServer server(kService);
-    HWND partner = InitiateConversation(kService, kService);
-    ASSERT_NE(partner, nullptr);
-
-    PostMessageA(ddeWindow, WM_DDE_TERMINATE, reinterpret_cast<WPARAM>(partner), 0);
-    PumpMessages(100);
-    EXPECT_EQ(partnerWindow, nullptr);
-
+    TestServer server;
+    MessageBoxAnswerer boxes;
+    RunStage();
     server.Stop();
-    auto terminates = server.terminates();
-    ASSERT_EQ(terminates.size(), 1u);
-    EXPECT_EQ(terminates[0].server, partner);
-    EXPECT_EQ(terminates[0].from, ddeWindow);
+    EXPECT_EQ(server.commands, (std::vector<std::string>{
+        "[CreateGroup(OLE for Point of Sale)]", "[showgroup(OLE for Point of Sale,1)]",
+        "[replaceitem(Sample MSR Test Program)]",
+        "[additem(c:\\OPOS\\QVX\\Sample\\TestCard.exe,Sample MSR Test Program,c:\\OPOS\\QVX\\Sample\\TestCard.exe,0)]",
+        "[replaceitem(MSR Documentation)]",
+        // String 23 made the command line before string 22 took over the same buffer.
+        "[additem(wordpad.exe c:\\OPOS\\QVX\\readme.doc,MSR Documentation,wordpad.exe c:\\OPOS\\QVX\\readme.doc,0)]",
+        "[exitprogman(1)]"}));
+    EXPECT_EQ(server.enabled, (std::vector<bool>{false, false, false, false, false, false, true}));
+    EXPECT_TRUE(boxes.shown.empty());
 }
 
-TEST_F(DdeClient, TerminateDuringAWaitEndsIt)
+// Of the variant table's items only the third fits; Program Manager falls silent on its add.
+TEST_F(Dde, GroupStageSendsNothingThatWouldNotFitNorAfterProgramManagerFellSilent)
 {
-    TestDdeServer server(kService);
-    HWND partner = InitiateConversation(kService, kService);
-    ASSERT_NE(partner, nullptr);
-    server.Script({Reply::Terminate});
-
-    DWORD start = GetTickCount();
-    EXPECT_EQ(ExecuteCommand(partner, "[bye]"), 0);
-    EXPECT_LT(GetTickCount() - start, 5000u);
-    EXPECT_EQ(partnerWindow, nullptr);
-
-    server.Stop();
-    ASSERT_EQ(server.terminates().size(), 1u);
-    EXPECT_EQ(server.terminates()[0].from, ddeWindow);
-}
-
-TEST_F(DdeClient, SilentServerTimesOut)
-{
-    TestDdeServer server(kService);
-    HWND partner = InitiateConversation(kService, kService);
-    ASSERT_NE(partner, nullptr);
-    server.Script({Reply::Silent});
+    TestServer server({Ack, Ack, Ack, Silent});
+    // A group name too long for its commands: no initiate, no command.
+    EXPECT_EQ(CreateProgramGroup(std::string(65, 'g').c_str(), ""), nullptr);
+    EXPECT_EQ(progmanWindow, nullptr);
+    VariantStrings strings("group_items");
+    ASSERT_TRUE(strings.loaded());
     ddeTimeout = 300;
-
-    DWORD start = GetTickCount();
-    EXPECT_EQ(ExecuteCommand(partner, "[anyone]"), 0);
-    DWORD waited = GetTickCount() - start;
-    EXPECT_GE(waited, 280u);
-    EXPECT_LT(waited, 3000u);
-    EXPECT_EQ(partnerWindow, nullptr);  // given up: the server is not spoken to again
-}
-
-TEST_F(DdeClient, QuitEndsTheWaitAndIsConsumedWhileOtherMessagesWait)
-{
-    TestDdeServer server(kService);
-    HWND partner = InitiateConversation(kService, kService);
-    ASSERT_NE(partner, nullptr);
-    server.Script({Reply::Silent});
-
-    PostMessageA(ddeWindow, WM_USER + 7, 0, 0);
-    PostQuitMessage(3);
-    DWORD start = GetTickCount();
-    EXPECT_EQ(ExecuteCommand(partner, "[quit]"), reinterpret_cast<INT_PTR>(partner));
-    EXPECT_LT(GetTickCount() - start, 5000u);
-
-    MSG message;
-    EXPECT_FALSE(PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
-    // The wait retrieves DDE messages only: the other one is still queued.
-    EXPECT_TRUE(PeekMessageA(&message, ddeWindow, WM_USER + 7, WM_USER + 7, PM_REMOVE));
-}
-
-TEST_F(DdeClient, FailedPostDoesNotWait)
-{
-    HWND gone = CreateWindowExA(0, "STATIC", nullptr, WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                moduleInstance, nullptr);
-    DestroyWindow(gone);
-    DWORD start = GetTickCount();
-    EXPECT_EQ(ExecuteCommand(gone, "[nobody]"), 0);
-    EXPECT_LT(GetTickCount() - start, 1000u);
+    RunStage();
+    EXPECT_TRUE(IsWindowEnabled(server.windows[0]));
+    server.Stop();
+    EXPECT_EQ(server.commands, (std::vector<std::string>{
+        "[CreateGroup(Items)]", "[showgroup(Items,1)]", "[replaceitem(Two)]",
+        "[additem(c:\\OPOS\\QVX\\bin\\two.exe,Two,c:\\OPOS\\QVX\\bin\\two.exe,0)]"}));
 }

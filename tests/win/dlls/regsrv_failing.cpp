@@ -1,5 +1,5 @@
 // A server whose self-registration fails.
-#include "regsrv.h"
+#include <windows.h>
 
 extern "C" __declspec(dllexport) HRESULT DllRegisterServer()
 {

@@ -1,5 +1,5 @@
 // A server that cannot self-register: it exports no DllRegisterServer.
-#include "regsrv.h"
+#include <windows.h>
 
 extern "C" __declspec(dllexport) HRESULT DllUnregisterServer()
 {
