@@ -5,7 +5,7 @@ set -euo pipefail
 
 need=(cmake make g++ googletest python3
       g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
-      wine wine32:i386 wine64 xvfb xauth x11-apps imagemagick)
+      wine wine32:i386 wine64 xvfb xauth x11-apps)
 
 missing=()
 for p in "${need[@]}"; do
