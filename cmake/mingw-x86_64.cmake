@@ -1,5 +1,6 @@
 # Cross build for 64-bit Windows (where 32-bit Wine cannot run) with MinGW-w64.
-# The posix thread variant: the test framework needs std::mutex.
+# The posix thread variant: the test framework needs std::mutex, which the win32 variant of this
+# GCC lacks. SETUP.EXE starts no threads, so nothing of the threads library is linked into it.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)

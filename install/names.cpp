@@ -1,7 +1,6 @@
 #include "install/names.h"
 
 #include <cstring>
-#include <string>
 
 #include "shell/text.h"
 
@@ -52,23 +51,37 @@ bool JoinPath(char* out, std::size_t size, const char* directory, const char* na
     if (directoryEnds && nameStarts)
         ++name;
     const char* separator = (directoryEnds || nameStarts) ? "" : "\\";
-    std::string joined = std::string(directory) + separator + name;  // directory may be out
-    return ComposeText(out, size, {joined.c_str()});
+    return ComposeText(out, size, {directory, separator, name});  // directory may be out
+}
+
+// The length of format with the name put in; writes that text to out unless out is null.
+static std::size_t SubstituteName(char* out, const char* format, const char* name)
+{
+    std::size_t at = 0;
+    std::size_t nameLength = std::strlen(name);
+    for (const char* p = format; *p != '\0'; ++p) {
+        if (p[0] == '%' && p[1] == 's') {
+            if (out != nullptr)
+                std::memcpy(out + at, name, nameLength);
+            at += nameLength;
+            ++p;
+            continue;
+        }
+        if (p[0] == '%' && p[1] == '%')
+            ++p;
+        if (out != nullptr)
+            out[at] = *p;
+        ++at;
+    }
+    return at;
 }
 
 bool FormatWithName(char* out, std::size_t size, const char* format, const char* name)
 {
-    std::string text;
-    for (const char* p = format; *p != '\0'; ++p) {
-        if (p[0] == '%' && p[1] == 's') {
-            text += name;
-            ++p;
-        } else if (p[0] == '%' && p[1] == '%') {
-            text += '%';
-            ++p;
-        } else {
-            text += *p;
-        }
-    }
-    return ComposeText(out, size, {text.c_str()});
+    std::size_t length = SubstituteName(nullptr, format, name);
+    if (length >= size)
+        return false;
+    SubstituteName(out, format, name);
+    out[length] = '\0';
+    return true;
 }

@@ -11,7 +11,8 @@ bool ReplacePathFileName(char* path, std::size_t size, const char* name);
 
 // directory and name joined by exactly one backslash ("C:\WINDOWS\SYSTEM" and "VER1.TMP", or
 // "C:\WINDOWS\SYSTEM\" and "\VER1.TMP", both give "C:\WINDOWS\SYSTEM\VER1.TMP"). False, out
-// unchanged, when it would not fit in size bytes.
+// unchanged, when it would not fit in size bytes. directory may be out itself; name must not lie
+// in out.
 bool JoinPath(char* out, std::size_t size, const char* directory, const char* name);
 
 // The name an LZ-compressed file expands to: a final underscore of its file name becomes the
@@ -22,5 +23,5 @@ void ApplyExpandedName(char* name, char recorded);
 
 // format with every "%s" replaced by name and "%%" by "%"; any other "%" stays as it is, so a
 // string table entry can never make the formatting read arguments that are not there. False,
-// out unchanged, when the result would not fit in size bytes.
+// out unchanged, when the result would not fit in size bytes. out must not overlap format or name.
 bool FormatWithName(char* out, std::size_t size, const char* format, const char* name);

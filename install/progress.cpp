@@ -38,14 +38,14 @@ void UpdateProgressBar()
 {
     if (barControl == nullptr)
         return;
-    RECT inside;
-    if (!GetClientRect(barControl, &inside))
-        return;  // the bar is gone (its dialog or the title window closed): nothing to draw on
-
+    // Called after every copied block: the common case is one division and one comparison.
     float fraction = ProgressFraction(bytesCopied, totalBytes);
     int percentage = ProgressPercentage(fraction);
     if (percentage == drawnPercentage)
         return;  // at most one painting per whole percent
+    RECT inside;
+    if (!GetClientRect(barControl, &inside))
+        return;  // the bar is gone (its dialog or the title window closed): nothing to draw on
     drawnPercentage = percentage;
 
     if (!FormatText(messageBuffer, kBufferSize, "%d %%", drawnPercentage))

@@ -35,7 +35,10 @@ INT_PTR RunModalDialog(HWND owner, WORD templateId, DLGPROC procedure, LPARAM pa
 // is missing or minimised), kept on the screen.
 void CentreDialog(HWND dialog, float horizontal, float vertical);
 
-// Dispatches at most one pending message, without dialog keyboard handling.
+// Dispatches at most one pending message, without dialog keyboard handling. Called after every
+// copied block: it looks at the queue only when its last look found a message or when
+// kQuietDrainMilliseconds have passed since, so a message waits at most that long plus a block.
+enum { kQuietDrainMilliseconds = 5 };
 void DrainOneMessage();
 
 // Start-up and main window.

@@ -4,8 +4,8 @@
 #include <climits>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <vector>
 
 long ParseNumber(const char* text)
 {
@@ -55,11 +55,13 @@ bool FormatText(char* buffer, std::size_t size, const char* format, ...)
     int needed = std::vsnprintf(nullptr, 0, format, args);
     va_end(args);
     bool fits = needed >= 0 && static_cast<std::size_t>(needed) < size;
+    // Format into scratch first: an argument may lie in the buffer itself.
+    char* scratch = fits ? static_cast<char*>(std::malloc(static_cast<std::size_t>(needed) + 1)) : nullptr;
+    fits = scratch != nullptr;
     if (fits) {
-        // Format into scratch first: an argument may lie in the buffer itself.
-        std::vector<char> scratch(static_cast<std::size_t>(needed) + 1);
-        std::vsnprintf(scratch.data(), scratch.size(), format, again);
-        std::memcpy(buffer, scratch.data(), scratch.size());
+        std::vsnprintf(scratch, static_cast<std::size_t>(needed) + 1, format, again);
+        std::memcpy(buffer, scratch, static_cast<std::size_t>(needed) + 1);
+        std::free(scratch);
     }
     va_end(again);
     return fits;

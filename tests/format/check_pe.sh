@@ -1,14 +1,18 @@
 #!/usr/bin/env bash
 # Checks what a shipped program must be without running it: the expected PE kind, the GUI
-# subsystem, and no compiler run-time DLL among its imports.
-#   check_pe.sh OBJDUMP FILE FORMAT SUBSYSTEM   (e.g. pei-i386 2)
+# subsystem, no compiler run-time DLL among its imports, no debug information, and at most
+# MAXBYTES in all.
+#   check_pe.sh OBJDUMP FILE FORMAT SUBSYSTEM MAXBYTES   (e.g. pei-i386 2 65536)
 set -u
-objdump=$1 file=$2 format=$3 subsystem=$4
-headers=$("$objdump" -p "$file") || { echo "cannot read $file"; exit 1; }
+objdump=$1 file=$2 format=$3 subsystem=$4 maxbytes=$5
+headers=$("$objdump" -p -h "$file") || { echo "cannot read $file"; exit 1; }
 fail=0
 grep -q "file format $format" <<<"$headers" || { echo "$file: not $format"; fail=1; }
 grep -Eq "^Subsystem[[:space:]]+0*$subsystem[[:space:]]" <<<"$headers" || { echo "$file: subsystem is not $subsystem"; fail=1; }
 bad=$(grep -Ei 'DLL Name: *(libgcc|libstdc|libwinpthread|msvcp|vcruntime)' <<<"$headers")
 [ -z "$bad" ] || { echo "$file imports a compiler run-time: $bad"; fail=1; }
-[ $fail -eq 0 ] && echo "$file: $format, subsystem $subsystem, self-contained"
+! grep -Eq '^ *[0-9]+ +\.(debug|zdebug)' <<<"$headers" || { echo "$file carries debug information"; fail=1; }
+size=$(stat -c %s "$file")
+[ "$size" -le "$maxbytes" ] || { echo "$file: $size bytes, more than $maxbytes"; fail=1; }
+[ $fail -eq 0 ] && echo "$file: $format, subsystem $subsystem, self-contained, $size bytes"
 exit $fail
