@@ -1,10 +1,11 @@
 #include "tests/support/answerer.h"
 
+#include <algorithm>
+
 static thread_local MessageBoxAnswerer* current;
 
 MessageBoxAnswerer::MessageBoxAnswerer(std::deque<int> answers)
-    : answers_(std::move(answers)),
-      hook_(SetWindowsHookExA(WH_CBT, Hook, nullptr, GetCurrentThreadId())),
+    : answers_(std::move(answers)), hook_(SetWindowsHookExA(WH_CBT, Hook, nullptr, GetCurrentThreadId())),
       previous_(current)
 {
     current = this;
@@ -16,7 +17,7 @@ MessageBoxAnswerer::~MessageBoxAnswerer()
     current = previous_;
 }
 
-// Runs from the box's own message loop, once the box is shown and fully set up.
+// From the box's own message loop, so the box is fully set up.
 static void CALLBACK AnswerBox(HWND box, UINT, UINT_PTR timer, DWORD)
 {
     KillTimer(box, timer);
@@ -27,29 +28,19 @@ static void CALLBACK AnswerBox(HWND box, UINT, UINT_PTR timer, DWORD)
 void MessageBoxAnswerer::Answer(HWND box)
 {
     shown.push_back(DescribeMessageBox(box));
-    int answer = DefaultMessageBoxButton(box);
-    if (!answers_.empty()) {
-        answer = answers_.front();
+    int answer = answers_.empty() ? DefaultMessageBoxButton(box) : answers_.front();
+    if (!answers_.empty())
         answers_.pop_front();
-    }
-    if (answer == kPressEnter)
-        PostMessageA(box, WM_KEYDOWN, VK_RETURN, 1);  // let the box's own dialog manager decide
-    else
-        PressMessageBoxButton(box, answer);
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, answer)));
 }
 
 LRESULT CALLBACK MessageBoxAnswerer::Hook(int code, WPARAM wParam, LPARAM lParam)
 {
-    MessageBoxAnswerer* self = current;
-    if (self != nullptr && code == HCBT_ACTIVATE) {
-        HWND window = reinterpret_cast<HWND>(wParam);
-        bool known = false;
-        for (HWND box : self->pending_)
-            known = known || box == window;
-        if (!known && IsMessageBox(window)) {
-            self->pending_.push_back(window);
-            SetTimer(window, 0x5142, 0, AnswerBox);
-        }
+    HWND window = reinterpret_cast<HWND>(wParam);
+    if (current != nullptr && code == HCBT_ACTIVATE && IsMessageBox(window) &&
+        std::find(current->seen_.begin(), current->seen_.end(), window) == current->seen_.end()) {
+        current->seen_.push_back(window);
+        SetTimer(window, 0x5142, 0, AnswerBox);
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }

@@ -1,106 +1,67 @@
 #include "tests/support/support.h"
 
-#include <cstdio>
+#include <shellapi.h>
+
+#include <fstream>
+#include <iterator>
 
 #include "shell/shell.h"
 
 std::string TestDirectory()
 {
-    char path[MAX_PATH];
+    char path[MAX_PATH] = "";
     GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string text(path);
-    return text.substr(0, text.find_last_of('\\') + 1);
+    return std::string(path).substr(0, std::string(path).find_last_of('\\') + 1);
+}
+
+HWND TestWindow()
+{
+    static HWND window = CreateWindowA("STATIC", "test", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 80, 700, 500, nullptr,
+                                       nullptr, nullptr, nullptr);
+    EnableWindow(window, TRUE);
+    return window;
+}
+
+bool ReadWholeFile(const std::string& path, std::string* contents)
+{
+    std::ifstream file(path, std::ios::binary);
+    contents->assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    return file.is_open();
+}
+
+bool WriteWholeFile(const std::string& path, const std::string& contents)
+{
+    std::ofstream file(path, std::ios::binary);
+    return static_cast<bool>(file.write(contents.data(), static_cast<std::streamsize>(contents.size())).flush());
 }
 
 VariantStrings::VariantStrings(const char* name)
-    : library_(LoadLibraryExA((TestDirectory() + name + ".dll").c_str(), nullptr,
-                              LOAD_LIBRARY_AS_DATAFILE)),
+    : library_(LoadLibraryExA((TestDirectory() + name + ".dll").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE)),
       previous_(moduleInstance)
 {
-    if (library_ != nullptr)
-        moduleInstance = reinterpret_cast<HINSTANCE>(library_);
+    moduleInstance = library_ != nullptr ? reinterpret_cast<HINSTANCE>(library_) : moduleInstance;
 }
 
 VariantStrings::~VariantStrings()
 {
     moduleInstance = previous_;
-    if (library_ != nullptr)
-        FreeLibrary(library_);
-}
-
-bool ReadWholeFile(const std::string& path, std::string* contents)
-{
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr)
-        return false;
-    contents->clear();
-    char block[4096];
-    size_t got;
-    while ((got = std::fread(block, 1, sizeof block, file)) > 0)
-        contents->append(block, got);
-    std::fclose(file);
-    return true;
-}
-
-bool WriteWholeFile(const std::string& path, const std::string& contents)
-{
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr)
-        return false;
-    bool ok = std::fwrite(contents.data(), 1, contents.size(), file) == contents.size();
-    return std::fclose(file) == 0 && ok;
-}
-
-static void RemoveTree(const std::string& directory)
-{
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((directory + "*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = found.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            std::string full = directory + name;
-            SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(full + "\\");
-            else
-                DeleteFileA(full.c_str());
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryA(directory.c_str());
+    FreeLibrary(library_);
 }
 
 ScratchDirectory::ScratchDirectory()
 {
-    char temp[MAX_PATH];
+    char temp[MAX_PATH] = "";
     GetTempPathA(MAX_PATH, temp);
     static unsigned counter;
-    for (;;) {
-        char name[MAX_PATH];
-        std::snprintf(name, sizeof name, "%sqvxtest%lu_%u\\", temp, GetCurrentProcessId(), ++counter);
-        if (CreateDirectoryA(name, nullptr)) {
-            path_ = name;
-            return;
-        }
-    }
+    do
+        path_ = temp + ("qvxtest" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++counter)) + "\\";
+    while (!CreateDirectoryA(path_.c_str(), nullptr));
 }
 
 ScratchDirectory::~ScratchDirectory()
 {
-    RemoveTree(path_);
-}
-
-void PumpMessages(DWORD milliseconds)
-{
-    DWORD start = GetTickCount();
-    while (GetTickCount() - start < milliseconds) {
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-        Sleep(5);
-    }
+    std::string list = path_.substr(0, path_.size() - 1) + '\0';  // a list of one ends with two terminators
+    SHFILEOPSTRUCTA remove = {nullptr, FO_DELETE, list.c_str(), nullptr,
+                              FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT, FALSE, nullptr, nullptr};
+    SHFileOperationA(&remove);
 }

@@ -4,17 +4,18 @@
 
 #include <string>
 
-// Directory of the running test program, with a trailing backslash.
-std::string TestDirectory();
+std::string TestDirectory();  // of the running test program, with a trailing backslash
+// One visible top-level window for the whole program (Wine without a window manager takes seconds
+// to withdraw one), enabled on each call.
+HWND TestWindow();
+bool ReadWholeFile(const std::string& path, std::string* contents);  // false when unreadable
+bool WriteWholeFile(const std::string& path, const std::string& contents);
 
-// Loads a resource-only DLL built from tests/win/variants/NAME.rc and makes it the module
-// instance the text services load from. The destructor restores the previous instance.
+// While it lives, the text services load from the DLL built from tests/win/variants/NAME.rc.
 class VariantStrings {
 public:
     explicit VariantStrings(const char* name);
     ~VariantStrings();
-    VariantStrings(const VariantStrings&) = delete;
-    VariantStrings& operator=(const VariantStrings&) = delete;
     bool loaded() const { return library_ != nullptr; }
 
 private:
@@ -22,23 +23,13 @@ private:
     HINSTANCE previous_;
 };
 
-// Reads a whole file; false when it cannot be opened.
-bool ReadWholeFile(const std::string& path, std::string* contents);
-bool WriteWholeFile(const std::string& path, const std::string& contents);
-
-// A fresh empty directory under the test's temporary area, removed (with its contents) by the
-// destructor.
+// A fresh empty directory in the temporary area, removed with its contents when it goes.
 class ScratchDirectory {
 public:
     ScratchDirectory();
     ~ScratchDirectory();
-    ScratchDirectory(const ScratchDirectory&) = delete;
-    ScratchDirectory& operator=(const ScratchDirectory&) = delete;
     const std::string& path() const { return path_; }  // ends with a backslash
 
 private:
     std::string path_;
 };
-
-// Pumps this thread's messages for about the given time.
-void PumpMessages(DWORD milliseconds);
