@@ -51,6 +51,8 @@ TEST_F(Dialogs, TypedPathInstallsAndTheCompletionMessageIsInFront)
     HWND folder = CreateWindowExA(0, "STATIC", "Folder", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 800, 600,
                                   nullptr, nullptr, nullptr, nullptr);
     SetForegroundWindow(folder);
+    // The display takes the activation in its own time: the folder must be in front first.
+    ASSERT_TRUE(WaitFor(10000, [&] { return GetForegroundWindow() == folder; }));
     Click(question, IDYES);
 
     HWND done = setup.WaitForBox("Program installation is now complete.");
@@ -58,7 +60,8 @@ TEST_F(Dialogs, TypedPathInstallsAndTheCompletionMessageIsInFront)
     EXPECT_EQ(GetWindow(done, GW_OWNER), title);
     // The message and its owner come in front of the folder.
     auto inFront = [&] { return Below(done, folder) && Below(title, folder) && GetForegroundWindow() == done; };
-    EXPECT_TRUE(WaitFor(10000, inFront));
+    EXPECT_TRUE(WaitFor(10000, inFront)) << Below(done, folder) << Below(title, folder)
+                                         << (GetForegroundWindow() == done);
     Click(done, IDOK);
     EXPECT_EQ(setup.Exit(), 0u);
     ExpectInstalled("c:\\qvxe2e\\ui\\");
