@@ -60,15 +60,21 @@ static std::FILE* OpenDestination(const char* destination)
     return out;
 }
 
+// Adds bytes that reached the installation to the run's count (saturating) and moves the bar.
+static void CountCopied(long long count)
+{
+    long long total = static_cast<long long>(bytesCopied) + count;
+    bytesCopied = total > LONG_MAX ? LONG_MAX : static_cast<long>(total);
+    UpdateProgressBar();
+}
+
 // Write, drain, count, update: what follows every block read.
 static bool PassBlock(const Block& block, std::size_t count, std::FILE* destination)
 {
     if (!writeCopyBlock(block.data, count, destination))
         return false;
     DrainOneMessage();
-    long long total = static_cast<long long>(bytesCopied) + static_cast<long long>(count);
-    bytesCopied = total > LONG_MAX ? LONG_MAX : static_cast<long>(total);
-    UpdateProgressBar();
+    CountCopied(static_cast<long long>(count));
     return true;
 }
 
@@ -125,11 +131,8 @@ static int CountInPlace(int id, const char* destination, HANDLE source)
 {
     ShowCopyProgress(id, destination);
     LARGE_INTEGER size;
-    if (GetFileSizeEx(source, &size)) {
-        long long total = static_cast<long long>(bytesCopied) + size.QuadPart;
-        bytesCopied = total > LONG_MAX ? LONG_MAX : static_cast<long>(total);
-        UpdateProgressBar();
-    }
+    if (GetFileSizeEx(source, &size))
+        CountCopied(size.QuadPart);
     return 1;
 }
 

@@ -85,11 +85,7 @@ static bool AcceptDestinationSilently()
     LogLine("Destination: %s", destinationDirectory);
     if (!CheckDestinationDirectory(destinationDirectory) || !CheckDestinationDrive(nullptr, destinationDirectory))
         return false;
-    char made[kBufferSize];
-    if (!ComposeText(made, sizeof made, {destinationDirectory}))
-        return false;
-    EnsureTrailingBackslash(made);
-    DWORD attributes = GetFileAttributesA(made);
+    DWORD attributes = GetFileAttributesA(destinationDirectory);
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         LogLine("Destination %s: cannot be created", destinationDirectory);
         return false;
