@@ -5,8 +5,10 @@
 // Runs the destination dialog over owner. destination (260 bytes) receives the default path
 // with the Windows drive letter, then the path as read from the field (at most 254 characters).
 // Non-zero when OK passed both checks, zero on "Exit Setup" or Escape, -1 when the dialog
-// could not be created. prompt must stay valid until the dialog has initialised.
-INT_PTR AskDestination(HWND owner, char* destination, const char* prompt, const char* defaultPath);
+// could not be created. prompt must stay valid until the dialog has initialised. With
+// exactDefault the default is offered as it stands, drive and all (a destination someone named).
+INT_PTR AskDestination(HWND owner, char* destination, const char* prompt, const char* defaultPath,
+                       bool exactDefault = false);
 
 // The default path with the Windows drive letter, as the dialog offers it, into destination
 // (260 bytes); empty when the default does not fit.

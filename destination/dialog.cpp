@@ -29,10 +29,14 @@ void DefaultDestination(char* destination, const char* defaultPath)
     }
 }
 
-INT_PTR AskDestination(HWND owner, char* destination, const char* prompt, const char* defaultPath)
+INT_PTR AskDestination(HWND owner, char* destination, const char* prompt, const char* defaultPath,
+                       bool exactDefault)
 {
     promptText = prompt;
-    DefaultDestination(destination, defaultPath);
+    if (!exactDefault)
+        DefaultDestination(destination, defaultPath);
+    else if (!ComposeText(destination, kBufferSize, {defaultPath}))
+        destination[0] = '\0';
     return RunModalDialog(owner, IDD_DESTINATION, DestinationDialogProc,
                           reinterpret_cast<LPARAM>(destination));
 }

@@ -19,10 +19,12 @@ INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
         barControl = GetDlgItem(dialog, IDC_BAR);
         fileTextControl = GetDlgItem(dialog, IDC_FILE);
         destinationTextControl = GetDlgItem(dialog, IDC_TARGET);
+        EnableWindow(GetDlgItem(dialog, IDCANCEL), !noCancel);
         return TRUE;
     case WM_COMMAND:
-        // The whole wParam: a click on Cancel, not some other notification from control 2.
-        if (wParam == IDCANCEL &&
+        // The whole wParam: a click on Cancel, not some other notification from control 2. With
+        // /NOCANCEL the disabled button cannot be clicked, but Escape still sends the command.
+        if (wParam == IDCANCEL && !noCancel &&
             // Unattended, the person who pressed Cancel is not asked again.
             ShowMessageOr(dialog, LoadMessage(IDS_CONFIRM_CANCEL), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2,
                           IDYES) != IDNO) {

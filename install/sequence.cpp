@@ -49,7 +49,8 @@ void RemoveListedFiles(const char* destination)
 
 void CopyTemporaryFiles(HWND dialog)
 {
-    char saved[256];
+    // The whole buffer: a shorter copy would refuse a long destination and leave saved undefined.
+    char saved[kBufferSize];
     ComposeText(saved, sizeof saved, {destinationDirectory});
 
     char temporary[kBufferSize];
@@ -75,7 +76,8 @@ bool destinationRefused;
 const char* commandLineDirectory;
 
 // Unattended: the /DIR path (or the default the dialog would offer) goes through the same checks
-// as a typed entry, with the answers a silent run takes; it must exist afterwards.
+// as a typed entry, with the answers a silent run takes; it must exist afterwards. The drive is
+// judged first, so a refused destination leaves no directory behind.
 static bool AcceptDestinationSilently()
 {
     if (commandLineDirectory != nullptr)
@@ -83,7 +85,7 @@ static bool AcceptDestinationSilently()
     else
         DefaultDestination(destinationDirectory, LoadMessage(IDS_DEFAULT_PATH));
     LogLine("Destination: %s", destinationDirectory);
-    if (!CheckDestinationDirectory(destinationDirectory) || !CheckDestinationDrive(nullptr, destinationDirectory))
+    if (!CheckDestinationDrive(nullptr, destinationDirectory) || !CheckDestinationDirectory(destinationDirectory))
         return false;
     DWORD attributes = GetFileAttributesA(destinationDirectory);
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
@@ -100,9 +102,11 @@ int RunInstallSequence()
 
     bool accepted;
     if (runMode == RunMode::Interactive) {
-        LoadMessage(IDS_DEFAULT_PATH);
+        // A /DIR given to an interactive run is the offered default; the user may still change it.
+        const char* offered = commandLineDirectory != nullptr ? commandLineDirectory : LoadMessage(IDS_DEFAULT_PATH);
         LoadMessage2(IDS_PROMPT);
-        accepted = AskDestination(mainWindow, destinationDirectory, messageBuffer2, messageBuffer) != 0;
+        accepted = AskDestination(mainWindow, destinationDirectory, messageBuffer2, offered,
+                                  commandLineDirectory != nullptr) != 0;
     } else {
         accepted = AcceptDestinationSilently();
     }
@@ -133,7 +137,9 @@ int RunInstallSequence()
 
     CopyTemporaryFiles(progressDialog);
 
-    if (!cancelFlag)
+    if (noIcons)
+        LogLine("Program group: none (/NOICONS)");
+    else if (!cancelFlag)
         CreateProgramIcons();
     RegisterDeviceService();
     DestroyWindow(progressDialog);

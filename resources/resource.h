@@ -64,14 +64,32 @@
 #define IDS_SCRIPT_SERVICE  64
 #define IDS_SCRIPT_HEAD     65
 #define IDS_SCRIPT_TAIL     66
-// The /? box shows 67 followed directly by 68 (68 starts with its own line break); 69 is the bad
-// command line text, "%s" standing for the offending argument.
+// The /? box shows 67, 1024, 1025 and 68, one directly after the other (each but the first starts
+// with its own line break); 69 is the bad command line text, "%s" standing for the offending
+// argument.
 #define IDS_HELP_SWITCHES   67
 #define IDS_HELP_EXIT_CODES 68
 #define IDS_BAD_COMMAND     69
+// 70 to 79 and 1032 up: the Programs and Features entry, the record and removal.
+#define IDS_RECORD_NAME     70
+#define IDS_UNINSTALLER     71
+#define IDS_ENTRY_KEY       72
+#define IDS_DISPLAY_NAME    73
+#define IDS_PUBLISHER       74
+#define IDS_REMOVE_QUESTION 75
+#define IDS_REMOVED         76
+#define IDS_REMOVED_EXCEPT  77
+#define IDS_LEFT_CHANGED    78
+#define IDS_LEFT_NOT_EMPTY  79
+#define IDS_LEFT_FAILED     1032
+#define IDS_LEFT_AT_RESTART 1033
+#define IDS_NOT_INSTALLED   1034
 #define IDS_SYSTEM_BASE     80
 #define IDS_GROUP_NAME      96
 #define IDS_ITEM_BASE       97
 #define IDS_PRODUCT_BASE    128
 #define IDS_TEMP_BASE       384
 #define IDS_REMOVE_BASE     512
+// From 1024 up: texts that did not fit the block below 80.
+#define IDS_HELP_MORE_SWITCHES 1024
+#define IDS_HELP_NO_EFFECT  1025

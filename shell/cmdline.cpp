@@ -46,6 +46,34 @@ static bool HasControlCharacter(const char* value)
     return false;
 }
 
+const char* const kNoEffectSwitches[kNoEffectSwitchCount] = {
+    "SP-", "SUPPRESSMSGBOXES", "NORESTART", "CLOSEAPPLICATIONS", "NOCLOSEAPPLICATIONS",
+    "RESTARTAPPLICATIONS", "NORESTARTAPPLICATIONS", "ALLUSERS", "LANG"};
+
+// A destination a deployment tool names must not depend on the current directory: "x:\" first.
+static bool IsFullPath(const char* value)
+{
+    char drive = static_cast<char>(value[0] & ~0x20);
+    return drive >= 'A' && drive <= 'Z' && value[1] == ':' && value[2] == '\\';
+}
+
+// Decimal digits only, within what an exit code of a 32-bit program can carry as a positive number.
+static bool TakeExitCode(const char* value, long* code)
+{
+    if (value == nullptr || *value == '\0')
+        return false;
+    long long number = 0;
+    for (const char* p = value; *p != '\0'; ++p) {
+        if (*p < '0' || *p > '9')
+            return false;
+        number = number * 10 + (*p - '0');
+        if (number > 2147483647LL)
+            return false;
+    }
+    *code = static_cast<long>(number);
+    return true;
+}
+
 // Takes a required, non-empty value of at most 259 characters into target.
 static bool TakeValue(const char* value, char* target)
 {
@@ -79,9 +107,35 @@ static bool ApplyArgument(const char* argument, CommandLine* out)
         out->help = true;
         return value == nullptr;
     }
+    if (IsSwitch(name, length, "UNINSTALL")) {
+        out->uninstall = true;
+        return value == nullptr;
+    }
+    if (IsSwitch(name, length, "NOCANCEL")) {
+        out->noCancel = true;
+        return value == nullptr;
+    }
+    if (IsSwitch(name, length, "NOICONS")) {
+        out->noIcons = true;
+        return value == nullptr;
+    }
+    if (IsSwitch(name, length, "RESTARTEXITCODE")) {
+        if (out->haveRestartExitCode || !TakeExitCode(value, &out->restartExitCode))
+            return false;
+        out->haveRestartExitCode = true;
+        return true;
+    }
+    for (unsigned i = 0; i < kNoEffectSwitchCount; ++i) {
+        if (!IsSwitch(name, length, kNoEffectSwitches[i]))
+            continue;
+        out->noEffect |= 1u << i;
+        // Only /LANG names something: a language, which this setup has one of.
+        bool takesValue = i + 1 == kNoEffectSwitchCount;
+        return takesValue ? value != nullptr && *value != '\0' && !HasControlCharacter(value) : value == nullptr;
+    }
     if (IsSwitch(name, length, "DIR")) {
-        if (out->haveDirectory || value == nullptr || !IsTypedPath(value) ||
-            !TakeValue(value, out->directory))
+        if (out->haveDirectory || value == nullptr || !IsTypedPath(value) || !IsFullPath(value) ||
+            std::strlen(value) > kMaxDirectoryLength || !TakeValue(value, out->directory))
             return false;
         out->haveDirectory = true;
         return true;

@@ -14,7 +14,11 @@ extern char sourceDirectory[kBufferSize];
 extern char destinationDirectory[kBufferSize];
 
 extern RunMode runMode;       // how the command line asked the setup to run
+extern bool noCancel;         // /NOCANCEL: the installation cannot be cancelled
+extern bool noIcons;          // /NOICONS: no program group
+extern long restartExitCode;  // the exit code of a run that needs a restart to finish
 extern bool somethingFailed;  // a file, shared file, the device key or a registration failed
+extern bool restartNeeded;    // a shared file in use waits for the next restart to be replaced
 
 // String loading: at most 254 characters arrive; an id without an entry gives "".
 // Each loader writes only its own buffer.
@@ -47,7 +51,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 // arguments: the command line after the program name. Returns the exit code: 0 for every
 // interactive run; for unattended runs one of these.
 enum { kExitInstalled = 0, kExitIncomplete = 1, kExitDestinationRefused = 2, kExitBadCommandLine = 3,
-       kExitCancelled = 4 };
+       kExitCancelled = 4, kExitRestartNeeded = 3010 };
 int RunSetup(HINSTANCE instance, const char* programPath, const char* arguments = "");
 void CompleteInstallation();
 extern bool installStarted;  // the install command has been taken; later ones are ignored

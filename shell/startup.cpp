@@ -55,7 +55,8 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         // While files are being installed, closing the title window is a Cancel: the progress
         // dialog and every later question belong to this window.
         if (IsWindow(progressDialog)) {
-            SendMessageA(progressDialog, WM_COMMAND, IDCANCEL, 0);
+            if (!noCancel)
+                SendMessageA(progressDialog, WM_COMMAND, IDCANCEL, 0);
             return 0;
         }
         break;
@@ -80,9 +81,12 @@ static void ShowCommandLineBox(const char* text)
     MessageBoxA(nullptr, text, caption, MB_OK | MB_ICONINFORMATION);
 }
 
+static const int kHelpTextIds[] = {IDS_HELP_SWITCHES, IDS_HELP_MORE_SWITCHES, IDS_HELP_NO_EFFECT, IDS_HELP_EXIT_CODES};
+enum { kHelpTexts = sizeof kHelpTextIds / sizeof kHelpTextIds[0] };
+
 static int AnswerCommandLine(const CommandLine& command, bool valid)
 {
-    char text[2 * kBufferSize];
+    char text[kHelpTexts * kBufferSize];
     if (!valid) {
         LoadMessage2(IDS_BAD_COMMAND);
         if (!FormatWithName(text, sizeof text, messageBuffer2, command.bad))
@@ -92,8 +96,10 @@ static int AnswerCommandLine(const CommandLine& command, bool valid)
             ShowCommandLineBox(text);
         return kExitBadCommandLine;
     }
-    // The list comes in two strings, each within what one string can hold.
-    ComposeText(text, sizeof text, {LoadMessage(IDS_HELP_SWITCHES), LoadMessage2(IDS_HELP_EXIT_CODES)});
+    // The list comes in several strings, each within what one string can hold.
+    text[0] = '\0';
+    for (int id : kHelpTextIds)
+        ComposeText(text, sizeof text, {text, LoadMessage(id)});
     ShowCommandLineBox(text);
     return kExitInstalled;
 }
@@ -108,7 +114,9 @@ static int RunUnattended()
         return kExitDestinationRefused;
     if (cancelFlag)
         return kExitCancelled;
-    return somethingFailed ? kExitIncomplete : kExitInstalled;
+    if (somethingFailed)
+        return kExitIncomplete;
+    return restartNeeded ? static_cast<int>(restartExitCode) : static_cast<int>(kExitInstalled);
 }
 
 int RunSetup(HINSTANCE instance, const char* programPath, const char* arguments)
@@ -127,8 +135,14 @@ int RunSetup(HINSTANCE instance, const char* programPath, const char* arguments)
         return code;
     }
     runMode = command.mode;
+    noCancel = command.noCancel;
+    noIcons = command.noIcons;
+    restartExitCode = command.restartExitCode;
     commandLineDirectory = command.haveDirectory ? command.directory : nullptr;
     LogLine("Setup started from %s", sourceDirectory);
+    for (unsigned i = 0; i < kNoEffectSwitchCount; ++i)
+        if (command.noEffect & (1u << i))
+            LogLine("Switch /%s: accepted, nothing to do here", kNoEffectSwitches[i]);
 
     HDC screen = GetDC(nullptr);
     verticalPixelsPerInch = static_cast<short>(GetDeviceCaps(screen, LOGPIXELSY));

@@ -7,4 +7,8 @@ char messageBuffer2[kBufferSize];
 char sourceDirectory[kBufferSize];
 char destinationDirectory[kBufferSize];
 RunMode runMode = RunMode::Interactive;
+bool noCancel;
+bool noIcons;
+long restartExitCode = kExitRestartNeeded;
 bool somethingFailed;
+bool restartNeeded;
