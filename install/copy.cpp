@@ -1,7 +1,6 @@
 #include "install/copy.h"
 
 #include <io.h>
-#include <lzexpand.h>
 
 #include <climits>
 #include <cstdlib>
@@ -14,9 +13,12 @@
 #include "resources/resource.h"
 #include "shell/log.h"
 #include "shell/shell.h"
+#include "shell/syslib.h"
 #include "shell/text.h"
 
 enum { kBlockSize = 2048, kFallbackBlockSize = 255, kStreamBufferSize = 10240, kDestinationBufferSize = 65536 };
+static const char kCompressedSignature[] = "SZDD\x88\xf0\x27\x33";
+enum { kSignatureLength = 8 };
 
 static bool WriteWholeBlock(const void* data, std::size_t size, std::FILE* destination)
 {
@@ -178,24 +180,24 @@ static int CopyExpanding(int id, char* destination, const char* source, HFILE fi
     HANDLE stored = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(file));
     if (IsFileBeingRead(stored, destination, source)) {
         // Expanding a file onto itself would destroy it; it is not installed either.
-        LZClose(expansion);
+        lzClose(expansion);
         return 0;
     }
     ShowCopyProgress(id, destination);
     std::FILE* out = OpenDestination(destination);
     if (out == nullptr) {
-        LZClose(expansion);
+        lzClose(expansion);
         return 0;
     }
 
     // The service does not report data that ends early: it just delivers fewer bytes. The
     // header's expanded length tells.
-    LONG expected = LZSeek(expansion, 0, SEEK_END);
-    bool whole = expected >= 0 && LZSeek(expansion, 0, SEEK_SET) == 0;
+    LONG expected = lzSeek(expansion, 0, SEEK_END);
+    bool whole = expected >= 0 && lzSeek(expansion, 0, SEEK_SET) == 0;
     long long delivered = 0;
     Block block = TakeBlock();
     while (whole) {
-        INT got = LZRead(expansion, block.data, block.size);
+        INT got = lzRead(expansion, block.data, block.size);
         if (got <= 0) {
             whole = got == 0;
             break;
@@ -207,7 +209,7 @@ static int CopyExpanding(int id, char* destination, const char* source, HFILE fi
     whole = whole && delivered == expected;
 
     whole = whole && FinishDestination(stored, out);
-    LZClose(expansion);
+    lzClose(expansion);
     whole = std::fclose(out) == 0 && whole;
     return whole ? 1 : Discard(destination);
 }
@@ -220,13 +222,20 @@ int CopyExpandFile(int id, char* destination, const char* source)
     HFILE file = _lopen(source, OF_READ);
     if (file == HFILE_ERROR)
         return 0;
-    // Byte 9 of a compressed file's header records the last character of its expanded name.
+    // The signature decides, not the service: a damaged header makes LZInit fail, or take the
+    // file for a plain one, and the compressed bytes would be installed under the stored name.
+    // Byte 9 of the header records the last character of the expanded name.
     char header[10] = {};
-    bool read = _lread(file, header, sizeof header) == sizeof header && _llseek(file, 0, FILE_BEGIN) == 0;
-    INT expansion = read ? LZInit(file) : file;
-    if (expansion == file || expansion < 1) {
-        LZClose(file);
+    UINT got = _lread(file, header, sizeof header);
+    if (got < kSignatureLength || got > sizeof header ||
+        std::memcmp(header, kCompressedSignature, kSignatureLength) != 0) {
+        _lclose(file);
         return CopyPlain(id, destination, source);
+    }
+    INT expansion = _llseek(file, 0, FILE_BEGIN) == 0 && LoadLzServices() ? lzInit(file) : 0;
+    if (expansion == file || expansion < 1) {
+        _lclose(file);
+        return 0;
     }
     return CopyExpanding(id, destination, source, file, expansion, header[9]);
 }

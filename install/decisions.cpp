@@ -55,6 +55,13 @@ bool SharedFileFailed(unsigned long finalResult)
     return (finalResult & kInstallFailureBits) != 0;
 }
 
+bool ShouldReplaceAtRestart(unsigned long finalResult, bool unattended)
+{
+    unsigned long cause = finalResult & ~static_cast<unsigned long>(kInstallTempFile);
+    return unattended && (cause == kInstallFileInUse || cause == (kInstallCannotDelete | kInstallSharingViolation) ||
+                          cause == (kInstallCannotDelete | kInstallAccessViolation));
+}
+
 int SilentAnswer(unsigned style)
 {
     switch (style & 0xF) {

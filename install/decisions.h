@@ -10,6 +10,9 @@ enum : unsigned long {
     kInstallSourceOld = 0x4,    // VIF_SRCOLD
     kInstallWriteProtected = 0x40,  // VIF_WRITEPROT
     kInstallFileInUse = 0x80,   // VIF_FILEINUSE
+    kInstallAccessViolation = 0x200,    // VIF_ACCESSVIOLATION
+    kInstallSharingViolation = 0x400,   // VIF_SHARINGVIOLATION
+    kInstallCannotDelete = 0x1000,      // VIF_CANNOTDELETE
 };
 
 // False when VerFindFileA's result stops the installation of the file. Results are compared
@@ -36,6 +39,12 @@ SharedAction ActionForAnswer(int stringId, int answer);
 // newer version being there already: it was in use, write-protected, unreadable, or the service
 // failed. Such a file makes an unattended run report that it finished with failures.
 bool SharedFileFailed(unsigned long finalResult);
+
+// True when an unattended run leaves the new file to replace the installed one at the next
+// restart: the final result says the installed file is in use, as VIF_FILEINUSE or as a file
+// that cannot be deleted because another process holds it open or has it loaded, with or without
+// a temporary copy left behind. Interactive runs keep the questions' outcome.
+bool ShouldReplaceAtRestart(unsigned long finalResult, bool unattended);
 
 // The answer an unattended run takes to a question nobody sees: the one that changes nothing
 // (No, Abort, OK), given the box's MB_ style.

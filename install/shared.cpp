@@ -7,6 +7,7 @@
 #include "install/names.h"
 #include "shell/log.h"
 #include "shell/shell.h"
+#include "shell/syslib.h"
 #include "shell/text.h"
 
 static const char kStagingDirectory[] = "System\\";
@@ -37,12 +38,40 @@ static void RemoveTemporaryCopy(const char* directory, const char* name)
         DeleteFileA(path);
 }
 
+// Schedules the new version of fileName to replace the installed one in directory at the next
+// restart: the temporary copy the version services left there (temporaryName), or else a copy of
+// the staged file made there, since a move at restart cannot cross volumes. False, and no copy
+// left behind, when it cannot be scheduled.
+static bool ReplaceAtRestart(const char* directory, const char* fileName, const char* staged,
+                             const char* temporaryName)
+{
+    char installed[kBufferSize];
+    char waiting[MAX_PATH];
+    if (!JoinPath(installed, sizeof installed, directory, fileName))
+        return false;
+    if (temporaryName[0] != '\0') {
+        if (!JoinPath(waiting, sizeof waiting, directory, temporaryName))
+            return false;
+    } else if (GetTempFileNameA(directory, "QVX", 0, waiting) == 0) {
+        return false;
+    } else if (!CopyFileA(staged, waiting, FALSE)) {
+        DeleteFileA(waiting);
+        return false;
+    }
+    if (MoveFileExA(waiting, installed, MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING))
+        return true;
+    DeleteFileA(waiting);
+    return false;
+}
+
 int InstallSharedFile(HWND owner, int id)
 {
     char listed[kBufferSize];
     ComposeText(listed, sizeof listed, {LoadMessage2(id)});
     char source[kBufferSize];
-    if (!ComposeText(source, sizeof source, {sourceDirectory, listed}) || !FileExists(source)) {
+    // Without the version services the file cannot be installed: nothing is staged for it.
+    if (!ComposeText(source, sizeof source, {sourceDirectory, listed}) || !FileExists(source) ||
+        !LoadVersionServices()) {
         ReportCopyFailure(owner, id);
         return 0;
     }
@@ -66,9 +95,9 @@ int InstallSharedFile(HWND owner, int id)
     char recommendedDirectory[kBufferSize] = "";
     UINT currentLength = kBufferSize;
     UINT recommendedLength = kBufferSize;
-    DWORD found = VerFindFileA(VFFF_ISSHAREDFILE, fileName, windowsDirectory, applicationDirectory,
-                               currentDirectory, &currentLength, recommendedDirectory,
-                               &recommendedLength);
+    DWORD found = verFindFile(VFFF_ISSHAREDFILE, fileName, windowsDirectory, applicationDirectory,
+                              currentDirectory, &currentLength, recommendedDirectory,
+                              &recommendedLength);
     if (!ShouldInstallAfterFind(found)) {
         somethingFailed = true;
         LogLine("Shared file %s: FAILED, the installed one is in use (0x%lx)", fileName,
@@ -88,8 +117,8 @@ int InstallSharedFile(HWND owner, int id)
     bool forced = false;
     DWORD result;
     for (;;) {
-        result = VerInstallFileA(flags, fileName, fileName, readFrom, recommendedDirectory,
-                                 currentDirectory, temporaryName, &temporaryLength);
+        result = verInstallFile(flags, fileName, fileName, readFrom, recommendedDirectory,
+                                currentDirectory, temporaryName, &temporaryLength);
         if (forced)
             break;
         SharedQuestion question = QuestionForResult(result);
@@ -104,10 +133,23 @@ int InstallSharedFile(HWND owner, int id)
         }
     }
     // The service leaves the new file's temporary copy in the directory it installs into (the
-    // staging directory when it recommends none); no one else would remove it.
-    if (LeavesTemporaryCopy(result))
-        RemoveTemporaryCopy(recommendedDirectory[0] != '\0' ? recommendedDirectory : stagingDirectory,
-                            temporaryName);
+    // staging directory when it recommends none).
+    const char* installDirectory = recommendedDirectory[0] != '\0' ? recommendedDirectory : stagingDirectory;
+    const char* leftCopy = LeavesTemporaryCopy(result) ? temporaryName : "";
+    if (ShouldReplaceAtRestart(result, runMode != RunMode::Interactive)) {
+        if (ReplaceAtRestart(installDirectory, fileName, staging, leftCopy)) {
+            restartNeeded = true;
+            LogLine("Shared file %s: in use, replaced at the next restart (0x%lx)", fileName,
+                    static_cast<unsigned long>(result));
+        } else {
+            somethingFailed = true;
+            LogLine("Shared file %s: FAILED, in use and cannot be replaced at the next restart (0x%lx)", fileName,
+                    static_cast<unsigned long>(result));
+        }
+        return 1;
+    }
+    // No one else would remove the temporary copy.
+    RemoveTemporaryCopy(installDirectory, leftCopy);
     if (SharedFileFailed(result)) {
         somethingFailed = true;
         LogLine("Shared file %s: FAILED, not installed (0x%lx)", fileName, static_cast<unsigned long>(result));

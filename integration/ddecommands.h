@@ -8,7 +8,7 @@ enum {
     kGroupCommandSize = 80,      // create and show commands, terminator included
     kWindowsDirectorySize = 64,  // the Windows directory named with a group file
     kItemCommandSize = 512,      // replace and add commands
-    kCommandLineSize = 256,      // an item's command line
+    kCommandLineSize = 520,      // an item's command line: a program path and one path argument
 };
 
 extern const char kExitCommand[];  // sent verbatim

@@ -18,6 +18,16 @@ const char* progmanService = "PROGMAN";
 // The item list owns identifiers 97 to 127; a larger count would read into the file list.
 static const long kMaxProgramItems = 15;
 
+static const char kTooLongForProgman[] = "FAILED (commands too long for Program Manager)";
+
+// One line per item. A step the setup itself refuses, or that fails, counts for the exit code;
+// what Program Manager refuses does not: the product is installed and usable without it.
+static void LogItem(const char* caption, const char* outcome, bool counts)
+{
+    somethingFailed = somethingFailed || counts;
+    LogLine("Group item %s: %s", caption, outcome);
+}
+
 // Once Program Manager has terminated the conversation or stopped answering, further commands
 // would each just wait out the time-out again.
 static INT_PTR SendCommand(const char* command)
@@ -59,12 +69,13 @@ INT_PTR AddProgramItem(const char* caption, const char* commandLine)
     char replace[kItemCommandSize];
     char add[kItemCommandSize];
     if (!FormatReplaceItemCommand(replace, sizeof replace, caption) ||
-        !FormatAddItemCommand(add, sizeof add, commandLine, caption))
+        !FormatAddItemCommand(add, sizeof add, commandLine, caption)) {
+        LogItem(caption, kTooLongForProgman, true);
         return 0;
+    }
     SendCommand(replace);
     INT_PTR accepted = SendCommand(add);
-    // Refused items do not count as failures: the product is installed and usable without them.
-    LogLine("Group item %s: %s", caption, accepted ? "added" : "refused by Program Manager");
+    LogItem(caption, accepted ? "added" : "refused by Program Manager", false);
     return accepted;
 }
 
@@ -79,6 +90,15 @@ int ExitProgramManager()
     return 1;
 }
 
+static void AddOrRefuse(bool fits, const char* caption, const char* commandLine,
+                        void (*add)(const char* caption, const char* commandLine))
+{
+    if (fits)
+        add(caption, commandLine);
+    else
+        LogItem(caption, "FAILED (command line too long)", true);
+}
+
 // The items of the group: count program items (destination + program, caption), then the
 // documentation item (viewer, destination + document, caption) when the table names a document.
 // The texts come in the shared buffers, the caption in the second; add is called with each.
@@ -88,18 +108,14 @@ static void ForEachProgramItem(long count, void (*add)(const char* caption, cons
     for (long i = 0; i < count; ++i) {
         bool fits = ComposeText(commandLine, sizeof commandLine,
                                 {destinationDirectory, LoadMessage(IDS_ITEM_BASE + 2 * i)});
-        LoadMessage2(IDS_ITEM_BASE + 2 * i + 1);
-        if (fits)
-            add(messageBuffer2, commandLine);
+        AddOrRefuse(fits, LoadMessage2(IDS_ITEM_BASE + 2 * i + 1), commandLine, add);
     }
     if (LoadMessage(IDS_DOC_FILE)[0] != '\0') {
         // String 23 carries its own trailing blank.
         bool fits = ComposeText(commandLine, sizeof commandLine,
                                 {LoadMessage2(IDS_DOC_PROGRAM), destinationDirectory, messageBuffer});
         // The caption shares the second buffer with the program, so it comes after the line.
-        LoadMessage2(IDS_DOC_CAPTION);
-        if (fits)
-            add(messageBuffer2, commandLine);
+        AddOrRefuse(fits, LoadMessage2(IDS_DOC_CAPTION), commandLine, add);
     }
 }
 
@@ -107,9 +123,12 @@ static char shortcutFolder[kBufferSize];
 
 static void AddShortcut(const char* caption, const char* commandLine)
 {
-    // The documentation item is left out where its viewer is not installed.
-    bool made = CreateShortcut(shortcutFolder, caption, commandLine);
-    LogLine("Group item %s: %s", caption, made ? "shortcut created" : "no shortcut (program not found)");
+    // By result. A program that is not there is what Program Manager refuses too (the
+    // documentation where its viewer is not installed), so it does not count.
+    static const char* const outcomes[] = {"shortcut created", "no shortcut (program not found)",
+                                           "FAILED (name or program path refused)", "FAILED (cannot be saved)"};
+    ShortcutResult result = CreateShortcut(shortcutFolder, caption, commandLine);
+    LogItem(caption, outcomes[static_cast<int>(result)], result > ShortcutResult::ProgramNotFound);
 }
 
 static void AddDdeItem(const char* caption, const char* commandLine)
@@ -117,15 +136,16 @@ static void AddDdeItem(const char* caption, const char* commandLine)
     AddProgramItem(caption, commandLine);
 }
 
-// No shell answered over DDE (no one logged on, another shell): the group becomes a Start Menu
-// folder of shortcuts with the same command lines and captions.
-static void CreateShortcutGroup(long count)
+// The group as a Start Menu folder of shortcuts with the same command lines and captions; why
+// (no Program Manager answered, or an unattended run) goes into the log.
+static void CreateShortcutGroup(long count, const char* why)
 {
     if (!CreateShortcutFolder(LoadMessage(IDS_GROUP_NAME), shortcutFolder)) {
-        LogLine("Program group %s: no Program Manager, and its Start Menu folder cannot be made", messageBuffer);
+        somethingFailed = true;
+        LogLine("Program group %s: FAILED (%s; no Start Menu folder)", messageBuffer, why);
         return;
     }
-    LogLine("Program group: no Program Manager answered; Start Menu folder %s", shortcutFolder);
+    LogLine("Program group %s: Start Menu folder %s (%s)", messageBuffer, shortcutFolder, why);
     ForEachProgramItem(count, AddShortcut);
 }
 
@@ -136,7 +156,14 @@ void CreateProgramIcons()
         return;
     if (count > kMaxProgramItems)
         count = kMaxProgramItems;
+    // Program Manager's server opens the group's folder window, even after the setup has ended;
+    // an unattended run must leave nothing on the screen.
+    if (runMode != RunMode::Interactive) {
+        CreateShortcutGroup(count, "unattended run");
+        return;
+    }
     if (CreateDdeWindow(moduleInstance) == nullptr) {
+        somethingFailed = true;
         ShowMessageId(mainWindow, IDS_NO_DDE_WINDOW, MB_OK | MB_ICONINFORMATION);
         return;
     }
@@ -147,7 +174,10 @@ void CreateProgramIcons()
         LogLine("Program group %s: over DDE with Program Manager", messageBuffer);
         ForEachProgramItem(count, AddDdeItem);
     } else if (noServerAnswered) {
-        CreateShortcutGroup(count);
+        CreateShortcutGroup(count, "no Program Manager answered");
+    } else {
+        somethingFailed = true;
+        LogLine("Program group %s: %s", messageBuffer, kTooLongForProgman);
     }
     ExitProgramManager();
     DestroyDdeWindow();

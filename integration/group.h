@@ -1,5 +1,7 @@
 // The program-group stage: the product's Program Manager group with one item per configured
-// program and one for the documentation, created over DDE.
+// program and one for the documentation, created over DDE; in unattended runs, and where no
+// Program Manager answers, as a Start Menu folder of shortcuts. A step the setup refuses or that
+// fails is logged and counts as a failure; an item Program Manager refuses is only logged.
 #pragma once
 #include <windows.h>
 

@@ -47,28 +47,34 @@ int SelfRegisterServer(const char* fileName)
 static void WriteRegistryScript()
 {
     char path[kBufferSize];
-    if (!ComposeText(path, sizeof path, {destinationDirectory, LoadMessage(IDS_SCRIPT_NAME)}))
+    if (!ComposeText(path, sizeof path, {destinationDirectory, LoadMessage(IDS_SCRIPT_NAME)})) {
+        somethingFailed = true;
+        LogLine("Registry script %s%s: FAILED (path too long)", destinationDirectory, messageBuffer);
         return;
-    char script[3 * kBufferSize];
-    if (!ComposeText(script, sizeof script, {LoadMessage(IDS_SCRIPT_HEAD)}) ||
-        !FormatServiceLine(messageBuffer, kBufferSize, LoadMessage2(IDS_SCRIPT_SERVICE),
-                           destinationDirectory) ||
-        !ComposeText(script, sizeof script, {script, messageBuffer}) ||
-        !ComposeText(script, sizeof script, {script, LoadMessage(IDS_SCRIPT_TAIL)}))
+    }
+    // The line and the two strings around it: every destination the setup takes gets its script.
+    char line[kServiceLineSize];
+    char script[kServiceLineSize + 2 * kBufferSize];
+    if (!FormatServiceLine(line, sizeof line, LoadMessage2(IDS_SCRIPT_SERVICE), destinationDirectory) ||
+        !ComposeText(script, sizeof script, {LoadMessage(IDS_SCRIPT_HEAD), line, LoadMessage2(IDS_SCRIPT_TAIL)})) {
+        somethingFailed = true;
+        LogLine("Registry script %s: FAILED (script too long)", path);
         return;
+    }
     // _lcreat, not OpenFile, which refuses paths of 128 characters or more.
     HFILE file = _lcreat(path, 0);
     UINT length = static_cast<UINT>(lstrlenA(script));
     bool written = file != HFILE_ERROR && _lwrite(file, script, length) == length;
     if (file != HFILE_ERROR)
         _lclose(file);
+    somethingFailed = somethingFailed || !written;
     LogLine("Registry script %s: %s", path, written ? "written" : "FAILED");
 }
 
-static void SetString(HKEY key, const char* name, const char* data)
+static bool SetString(HKEY key, const char* name, const char* data)
 {
-    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data),
-                   static_cast<DWORD>(lstrlenA(data) + 1));
+    return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data),
+                          static_cast<DWORD>(lstrlenA(data) + 1)) == ERROR_SUCCESS;
 }
 
 static void WriteDeviceKey()
@@ -79,19 +85,22 @@ static void WriteDeviceKey()
         ShowMessageId(mainWindow, IDS_NO_DEVICE_KEY, MB_OK | MB_ICONINFORMATION);
         return;
     }
-    LogLine("Device key HKEY_LOCAL_MACHINE\\%s: written", messageBuffer);
-    SetString(key, nullptr, LoadMessage(IDS_DEVICE_DEFAULT));
+    // Each value is tried whatever happened to the one before.
+    bool complete = SetString(key, nullptr, LoadMessage(IDS_DEVICE_DEFAULT));
     // A service path that does not fit is left out rather than cut: a wrong path is worse.
     char path[kBufferSize];
-    if (ComposeText(path, sizeof path, {destinationDirectory, LoadMessage(IDS_SERVICE_FILE)}))
-        SetString(key, LoadMessage(IDS_SERVICE_NAME), path);
+    bool fits = ComposeText(path, sizeof path, {destinationDirectory, LoadMessage(IDS_SERVICE_FILE)});
+    complete = fits && SetString(key, LoadMessage(IDS_SERVICE_NAME), path) && complete;
     static const int kPairs[][2] = {{IDS_VERSION_NAME, IDS_VERSION_DATA},
                                     {IDS_DESC_NAME, IDS_DESC_DATA},
                                     {IDS_DEVNAME_NAME, IDS_DEVNAME_DATA},
                                     {IDS_DEVDESC_NAME, IDS_DEVDESC_DATA}};
     for (const auto& pair : kPairs)
-        SetString(key, LoadMessage(pair[0]), LoadMessage2(pair[1]));
+        complete = SetString(key, LoadMessage(pair[0]), LoadMessage2(pair[1])) && complete;
     RegCloseKey(key);
+    somethingFailed = somethingFailed || !complete;
+    LogLine("Device key HKEY_LOCAL_MACHINE\\%s: %s", LoadMessage(IDS_DEVICE_KEY),
+            complete ? "written" : fits ? "FAILED (a value not written)" : "FAILED (service path too long)");
 }
 
 // The copy installed in the destination is the one registered, never a file of that name found
@@ -101,6 +110,7 @@ static int RegisterInstalledServer(int id)
     char path[kBufferSize];
     if (!ComposeText(path, sizeof path, {destinationDirectory, LoadMessage(id)})) {
         somethingFailed = true;
+        LogLine("Server %s%s: FAILED (path too long)", destinationDirectory, messageBuffer);
         ShowMessage(mainWindow, kLoadFailed, kFailureStyle);
         return 0;
     }

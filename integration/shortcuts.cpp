@@ -32,6 +32,23 @@ static bool IsSingleName(const char* name)
     return true;
 }
 
+// Whether a new file can be made in the directory. An existing folder says nothing about that:
+// one made by an administrator's installation may be closed to this user.
+static bool TakesNewFiles(const char* directory)
+{
+    char probe[MAX_PATH];
+    char number[16];
+    FormatText(number, sizeof number, "%lu", GetCurrentProcessId());
+    if (!ComposeText(probe, sizeof probe, {directory, "\\~qvx", number, ".tmp"}))
+        return false;
+    HANDLE file = CreateFileA(probe, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    CloseHandle(file);
+    return true;
+}
+
 bool CreateShortcutFolder(const char* group, char* folder)
 {
     if (!IsSingleName(group))
@@ -46,10 +63,15 @@ bool CreateShortcutFolder(const char* group, char* folder)
         const char* separator = length > 0 && programs[length - 1] == '\\' ? "" : "\\";
         if (!ComposeText(path, sizeof path, {programs, separator, group}))
             continue;
-        if (CreateDirectoryA(path, nullptr) || IsDirectory(path)) {
+        bool created = CreateDirectoryA(path, nullptr) != FALSE;
+        if (!created && !IsDirectory(path))
+            continue;
+        if (TakesNewFiles(path)) {
             std::memcpy(folder, path, std::strlen(path) + 1);
             return true;
         }
+        if (created)
+            RemoveDirectoryA(path);
     }
     return false;
 }
@@ -168,7 +190,7 @@ static bool SaveShortcut(const char* link, const char* target, const char* argum
     return saved;
 }
 
-bool CreateShortcut(const char* folder, const char* caption, const char* commandLine)
+ShortcutResult CreateShortcut(const char* folder, const char* caption, const char* commandLine)
 {
     char program[MAX_PATH];
     const char* arguments;
@@ -176,16 +198,18 @@ bool CreateShortcut(const char* folder, const char* caption, const char* command
     char directory[MAX_PATH];
     char link[MAX_PATH];
     if (!IsSingleName(caption) || !SplitCommandLine(commandLine, program, &arguments) ||
-        !FindProgram(program, target) || !ComposeText(link, sizeof link, {folder, "\\", caption, ".lnk"}))
-        return false;
+        !ComposeText(link, sizeof link, {folder, "\\", caption, ".lnk"}))
+        return ShortcutResult::Refused;
+    if (!FindProgram(program, target))
+        return ShortcutResult::ProgramNotFound;
     DirectoryOf(target, directory);
 
     // A caller that already has COM in another threading model can still use the shell link.
     HRESULT initialised = CoInitialize(nullptr);
     if (FAILED(initialised) && initialised != RPC_E_CHANGED_MODE)
-        return false;
+        return ShortcutResult::NotSaved;
     bool saved = SaveShortcut(link, target, arguments, directory, caption);
     if (SUCCEEDED(initialised))
         CoUninitialize();
-    return saved;
+    return saved ? ShortcutResult::Created : ShortcutResult::NotSaved;
 }

@@ -33,8 +33,10 @@ else
     loader=$(command -v wine)
 fi
 export WINEARCH=$arch WINEDEBUG=${WINEDEBUG:--all}
-# No Mono or Gecko download prompts: nothing here needs them.
-export WINEDLLOVERRIDES="mscoree,mshtml=${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
+# No Mono or Gecko download prompts: nothing here needs them. No winemenubuilder either: it
+# would read each new Start Menu shortcut and its program after the setup has ended (holding
+# files a test is removing) and put menu entries for the throw-away prefix on this machine.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
 
 xvfb_pid=""
 cleanup() {

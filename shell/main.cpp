@@ -1,9 +1,26 @@
-#include <cstdlib>
+#include <cstddef>
 
 #include "shell/shell.h"
+#include "shell/syslib.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int)
+// The process starts here rather than in the compiler's start-up code, which the program does not
+// need (no static constructors, no argv) and which would take a sixth of the shipped file.
+extern "C" void WINAPI SetupEntry()
 {
-    // The runtime's argv[0]: the first word of the command line, or the module name.
-    return RunSetup(instance, __argv[0], arguments);
+    RestrictDllSearchPath();
+    // The program path is the command line's first word, quoted or not; the switches follow it
+    // after blanks, as WinMain would have been given them.
+    static char program[2 * kBufferSize];
+    const char* p = GetCommandLineA();
+    std::size_t length = 0;
+    bool quoted = false;
+    for (; *p != '\0' && (quoted || (*p != ' ' && *p != '\t')); ++p) {
+        if (*p == '"')
+            quoted = !quoted;
+        else if (length + 1 < sizeof program)
+            program[length++] = *p;
+    }
+    while (*p == ' ' || *p == '\t')
+        ++p;
+    ExitProcess(static_cast<UINT>(RunSetup(GetModuleHandleA(nullptr), program, p)));
 }

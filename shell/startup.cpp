@@ -38,7 +38,10 @@ void CompleteInstallation()
         SetForegroundWindow(mainWindow);
         BringWindowToTop(mainWindow);
     }
-    ShowMessageId(mainWindow, IDS_COMPLETE, MB_OK | MB_ICONINFORMATION);
+    // The shell can open that window even a second after the message is up, so the message is
+    // topmost: system-modal is application-modal plus WS_EX_TOPMOST, which Wine honours where it
+    // ignores MB_TOPMOST.
+    ShowMessageId(mainWindow, IDS_COMPLETE, MB_OK | MB_ICONINFORMATION | MB_SYSTEMMODAL | MB_SETFOREGROUND);
     PostQuitMessage(0);
 }
 

@@ -261,3 +261,38 @@ inline void ExpectInstalled(const std::string& destination, const std::string& m
 }
 
 }  // namespace e2e
+
+#include <tlhelp32.h>
+
+namespace e2e {
+
+// The captions of the shell's folder windows. Each explorer process but the desktop's shows one,
+// a second or more after it started (maybe after the run that asked for it ended): this first
+// waits until each one has.
+inline std::vector<std::string> ShellFolderWindows(DWORD timeout = 60000)
+{
+    std::vector<std::string> captions;
+    bool settled = WaitFor(timeout, [&] {
+        std::vector<DWORD> showing(1);
+        GetWindowThreadProcessId(GetDesktopWindow(), &showing[0]);
+        captions.clear();
+        for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, "ExplorerWClass", nullptr)) != nullptr;)
+            if (IsWindowVisible(window)) {
+                GetWindowThreadProcessId(window, &showing.emplace_back());
+                captions.push_back(Text(window));
+            }
+        HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+        PROCESSENTRY32 process = {};
+        process.dwSize = sizeof process;
+        bool all = true;
+        for (BOOL more = Process32First(snapshot, &process); more; more = Process32Next(snapshot, &process))
+            all = all && (lstrcmpiA(process.szExeFile, "explorer.exe") != 0 ||
+                          std::count(showing.begin(), showing.end(), process.th32ProcessID) > 0);
+        CloseHandle(snapshot);
+        return all;
+    });
+    EXPECT_TRUE(settled) << "an explorer process showed no window within " << timeout << " ms";
+    return captions;
+}
+
+}  // namespace e2e

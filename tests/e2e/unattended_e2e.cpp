@@ -47,7 +47,9 @@ struct Start {
 };
 
 const std::string kDeep = std::string(kScratch) + std::string(70, 'd') + "\\" + std::string(70, 'd') + "\\";
-const std::string kDeepDestination = std::string(kScratch) + std::string(70, 'e') + "\\" + std::string(70, 'e');
+// Five 44-character levels: 234 characters, where the registry script's escaped line once did not fit.
+const std::string kDeepDestination = std::string(kScratch) + std::string(44, 'e') + "\\" + std::string(44, 'e') + "\\" +
+                                     std::string(44, 'e') + "\\" + std::string(44, 'e') + "\\" + std::string(44, 'e');
 
 const std::string kLongDestination = "c:\\QQQ\\" + std::string(197, 'Q') + "\\" + std::string(52, 'R');
 const std::string kLongDir = "/VERYSILENT /DIR=" + kLongDestination;
@@ -85,6 +87,7 @@ TEST_P(Installs, EverythingAndExitsWithZero)
         ++copied;
     EXPECT_EQ(copied, 12u) << log_;
     EXPECT_TRUE(LastLine("Exit code 0")) << log_;
+    EXPECT_EQ(ShellFolderWindows(), std::vector<std::string>{}) << "the run left the shell's windows open";
 }
 
 INSTANTIATE_TEST_SUITE_P(Starts, Installs, testing::ValuesIn(kStarts),

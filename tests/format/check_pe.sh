@@ -11,6 +11,9 @@ grep -q "file format $format" <<<"$headers" || { echo "$file: not $format"; fail
 grep -Eq "^Subsystem[[:space:]]+0*$subsystem[[:space:]]" <<<"$headers" || { echo "$file: subsystem is not $subsystem"; fail=1; }
 bad=$(grep -Ei 'DLL Name: *(libgcc|libstdc|libwinpthread|msvcp|vcruntime)' <<<"$headers")
 [ -z "$bad" ] || { echo "$file imports a compiler run-time: $bad"; fail=1; }
+# Not KnownDLLs: a statically imported copy would be searched for beside the program first.
+bad=$(grep -Ei 'DLL Name: *(version|lz32)\.dll' <<<"$headers")
+[ -z "$bad" ] || { echo "$file imports a library a planted copy could replace: $bad"; fail=1; }
 ! grep -Eq '^ *[0-9]+ +\.(debug|zdebug)' <<<"$headers" || { echo "$file carries debug information"; fail=1; }
 size=$(stat -c %s "$file")
 [ "$size" -le "$maxbytes" ] || { echo "$file: $size bytes, more than $maxbytes"; fail=1; }

@@ -36,6 +36,13 @@ TEST(SharedFiles, ResultsDecideTheQuestionFailureAndLeftoverCopyAndAnswersTheAct
         {46, kIgnore, A::ForceRetry}, {46, kRetry, A::Retry}, {46, kBoxFailed, A::Stop}};
     for (const auto& row : answers)
         EXPECT_EQ(ActionForAnswer(row.stringId, row.answer), row.action) << row.stringId << " " << row.answer;
+    // Unattended, a file in use, however the service says so, waits for the next restart.
+    const struct { unsigned long result; bool unattended, replaced; } restart[] = {
+        {0x80, true, true}, {0x81, true, true}, {0x1400, true, true}, {0x1401, true, true}, {0x1200, true, true},
+        {0x80, false, false}, {0x1400, false, false}, {0x40, true, false}, {0x1000, true, false},
+        {0x400, true, false}, {0xC0, true, false}, {0x1600, true, false}, {0x5, true, false}, {0x0, true, false}};
+    for (const auto& row : restart)
+        EXPECT_EQ(ShouldReplaceAtRestart(row.result, row.unattended), row.replaced) << std::hex << row.result;
     // Unattended nobody sees a box: the answer changes nothing, whatever the icon or modality.
     const std::pair<unsigned, int> silent[] = {{0x24, kNo}, {0x1034, kNo}, {0x32, kAbort}, {0x40, kOk}};
     for (const auto& style : silent)

@@ -50,6 +50,9 @@ TEST(RegistryScript, ServiceLineEscapesTheDestinationAndRefusesWhatWouldNotFit)
     EXPECT_EQ(std::strlen(line), 259u);
     std::strcpy(line, "keep");
     EXPECT_FALSE(FormatServiceLine(line, sizeof line, format, (destination + "a").c_str()));
+    // The caller's buffer takes the longest destination with every character escaped.
+    char room[kServiceLineSize];
+    EXPECT_TRUE(FormatServiceLine(room, sizeof room, format, std::string(259, '\\').c_str()));
     EXPECT_FALSE(FormatServiceLine(line, sizeof line, "%d%s", "c:\\"));  // only the destination is taken
     EXPECT_FALSE(FormatServiceLine(line, sizeof line, "%s%", "c:\\"));
     EXPECT_STREQ(line, "keep");

@@ -48,6 +48,7 @@ TEST_F(CopyTest, ExpansionAgreesWithThePlatformsExpander)
         {"cardform.fr_", 'M', "cardform.frm", Pattern(3000, 3), true},
         {"MIXED.DL_", 'L', "MIXED.DLL", mixed, false},
         {"README.DOC", 0, "README.DOC", Pattern(5000, 3), true},
+        {"NEAR.DA_", 0, "NEAR.DA_", "SZDD\x88\xf0\x27\x34" + Pattern(2000, 7), false},  // nearly the signature
     };
     std::string ours = scratch.path() + "ours\\", theirs = scratch.path() + "theirs\\";
     ASSERT_TRUE(CreateDirectoryA(ours.c_str(), nullptr) && CreateDirectoryA(theirs.c_str(), nullptr));
@@ -96,6 +97,9 @@ TEST_F(CopyTest, FailedCopyIsReportedAndLeavesNoFile)
         {"write fails, plain", kReadme, Pattern(5000, 9), true, destination},
         {"no source", kReadme, "", false, destination},
         {"path of 260 characters", kCardSo, Packed("x", 'L'), false, tooDeep},
+        // The signature says compressed, but the header cannot be expanded.
+        {"header cut short", kCardSo, Packed("x", 'L').substr(0, 9), false, destination},
+        {"unknown method", kCardSo, Packed(Pattern(3000, 6), 'L').replace(8, 1, "B"), false, destination},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.why);

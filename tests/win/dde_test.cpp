@@ -9,6 +9,7 @@
 
 #include "integration/dde.h"
 #include "integration/group.h"
+#include "shell/log.h"
 #include "shell/shell.h"
 #include "tests/support/answerer.h"
 #include "tests/support/support.h"
@@ -194,7 +195,8 @@ TEST_F(Dde, GroupStageSendsEachCommandWithProgramManagerDisabledUntilTheExit)
     EXPECT_TRUE(boxes.shown.empty());
 }
 
-// Of the variant table's items only the third fits; Program Manager falls silent on its add.
+// Of the variant table's items only the third fits; Program Manager falls silent on its add. The
+// items the setup refuses count as failures, the one Program Manager does not take does not.
 TEST_F(Dde, GroupStageSendsNothingThatWouldNotFitNorAfterProgramManagerFellSilent)
 {
     TestServer server({Ack, Ack, Ack, Silent});
@@ -204,10 +206,20 @@ TEST_F(Dde, GroupStageSendsNothingThatWouldNotFitNorAfterProgramManagerFellSilen
     VariantStrings strings("group_items");
     ASSERT_TRUE(strings.loaded());
     ddeTimeout = 300;
+    ScratchDirectory scratch;
+    std::string log;
+    ASSERT_TRUE(OpenLog((scratch.path() + "setup.log").c_str()));
+    somethingFailed = false;
     RunStage();
+    CloseLog();
+    EXPECT_TRUE(somethingFailed);
     EXPECT_TRUE(IsWindowEnabled(server.windows[0]));
     server.Stop();
     EXPECT_EQ(server.commands, (std::vector<std::string>{
         "[CreateGroup(Items)]", "[showgroup(Items,1)]", "[replaceitem(Two)]",
         "[additem(c:\\OPOS\\QVX\\bin\\two.exe,Two,c:\\OPOS\\QVX\\bin\\two.exe,0)]"}));
+    ASSERT_TRUE(ReadWholeFile(scratch.path() + "setup.log", &log));
+    const std::string tooLong = ": FAILED (commands too long for Program Manager)\r\n";
+    EXPECT_EQ(log, "Program group Items: over DDE with Program Manager\r\nGroup item " + std::string(85, 'c') + tooLong +
+                       "Group item Cut" + tooLong + "Group item Two: refused by Program Manager\r\n") << log;
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "integration/registration.h"
+#include "shell/log.h"
 #include "shell/shell.h"
 #include "tests/support/answerer.h"
 #include "tests/support/support.h"
@@ -42,7 +43,7 @@ static void Install(const char* testServer, const std::string& path)
     EXPECT_TRUE(CopyFileA((TestDirectory() + testServer + ".dll").c_str(), path.c_str(), FALSE)) << path;
 }
 
-TEST(Registration, ScriptKeyAndServersOfADeepDestinationAndEachFailureShown)
+TEST(Registration, ScriptKeyAndServersOfADeepDestinationAndEachFailureShownAndCounted)
 {
     moduleInstance = GetModuleHandleA(nullptr);
     mainWindow = CreateWindowExA(0, "STATIC", "main", WS_POPUP | WS_VISIBLE, 0, 0, 200, 100, nullptr, nullptr,
@@ -50,12 +51,18 @@ TEST(Registration, ScriptKeyAndServersOfADeepDestinationAndEachFailureShown)
     char saved[MAX_PATH], current[MAX_PATH];
     GetCurrentDirectoryA(MAX_PATH, saved);
     ScratchDirectory scratch;
-    // Deeper than the 128 characters OpenFile takes, and with blanks.
-    std::string destination = scratch.path() + std::string(100, 'd') + " Q V X\\", escaped, script;
-    ASSERT_TRUE(CreateDirectoryA(destination.c_str(), nullptr));
+    // Deeper than the 128 characters OpenFile takes, with blanks, and 245 characters long: the
+    // service line, backslashes escaped, is longer than a path.
+    std::string parent = scratch.path() + std::string(100, 'd') + "\\", escaped, script, log;
+    std::string destination = parent + std::string(245 - 7 - parent.size(), 'e') + " Q V X\\";
+    ASSERT_TRUE(CreateDirectoryA(parent.c_str(), nullptr) && CreateDirectoryA(destination.c_str(), nullptr));
     lstrcpyA(destinationDirectory, destination.c_str());
     for (char c : destination)
         escaped += c == '\\' ? "\\\\" : std::string(1, c);
+    const std::string expectedScript =
+        "REGEDIT4\n\r\n\r[HKEY_LOCAL_MACHINE\\SOFTWARE\\OLEforRetail\\ServiceOPOS\\MSR\\QVXMSR]\n\r@=\"QVXSO.QVXMSR\"\n\r"
+        "\"Service\"=\"" + escaped + "CARDSO.DLL\"\r\n\"Version\"=\"1.3.0\"\n\r\"Description\"=\"Quorvex MSR Service Object\"\n\r"
+        "\"DeviceName\"=\"QVXSO.QVXMSR\"\n\r\"DeviceDesc\"=\"Quorvex MSR Service Object\"";
     auto Sz = [](const std::string& text) { return "1:" + text + '\0'; };  // REG_SZ, as stored
     const Values device = {{"", Sz("QVXSO.QVXMSR")}, {"Service", Sz(destination + "CARDSO.DLL")},
                            {"Version", Sz("1.3.0")}, {"Description", Sz("Quorvex MSR Service Object")},
@@ -68,14 +75,16 @@ TEST(Registration, ScriptKeyAndServersOfADeepDestinationAndEachFailureShown)
         const char *card, *cardso;  // the test servers installed as CARD.OCX and CARDSO.DLL
         int result;
         std::vector<std::string> texts;
+        bool blocked = false;  // a directory stands where CARD.REG goes
     } cases[] = {
+        {"regsrv", "regsrv", 1, {}, true},
         {"regsrv", "regsrv", 1, {}},
         {nullptr, nullptr, 0, {"Unable to load the library", "Unable to load the library"}},
         {"regsrv_noentry", "regsrv", 1, {"Unable to get the DLL Entry point"}},
         {"regsrv_failing", "regsrv_noentry", 0, {"Unable to call the DLL Entry point", "Unable to get the DLL Entry point"}},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.card ? c.card : "none");
+        SCOPED_TRACE(c.blocked ? "CARD.REG blocked" : c.card ? c.card : "none");
         Values registered;
         for (auto server : {std::make_pair("CARD.OCX", c.card), std::make_pair("CARDSO.DLL", c.cardso)}) {
             if (server.second != nullptr)
@@ -83,9 +92,18 @@ TEST(Registration, ScriptKeyAndServersOfADeepDestinationAndEachFailureShown)
             if (server.second != nullptr && std::string(server.second) == "regsrv")
                 registered[server.first] = Sz(destination + server.first);
         }
-        EXPECT_TRUE(WriteWholeFile(destination + "CARD.REG", std::string(3000, 'x')));  // a longer old script
+        EXPECT_TRUE(c.blocked ? CreateDirectoryA((destination + "CARD.REG").c_str(), nullptr)
+                              : WriteWholeFile(destination + "CARD.REG", std::string(3000, 'x')));  // a longer old script
         MessageBoxAnswerer boxes;
+        somethingFailed = false;
+        ASSERT_TRUE(OpenLog((scratch.path() + "setup.log").c_str()));
         EXPECT_EQ(RegisterDeviceService(), c.result);
+        CloseLog();
+        // Every failure counts for the exit code, and the script's is logged.
+        EXPECT_EQ(somethingFailed, c.blocked || !c.texts.empty());
+        EXPECT_TRUE(ReadWholeFile(scratch.path() + "setup.log", &log));
+        EXPECT_NE(log.find("Registry script " + destination + "CARD.REG: " + (c.blocked ? "FAILED\r\n" : "written\r\n")),
+                  std::string::npos) << log;
         GetCurrentDirectoryA(MAX_PATH, current);
         SetCurrentDirectoryA(saved);  // or the scratch directory cannot go
         EXPECT_EQ(lstrcmpiA((std::string(current) + "\\").c_str(), destination.c_str()), 0) << current;
@@ -101,11 +119,8 @@ TEST(Registration, ScriptKeyAndServersOfADeepDestinationAndEachFailureShown)
         // The servers were released again: the files can be replaced.
         EXPECT_TRUE(c.card == nullptr || (DeleteFileA((destination + "CARD.OCX").c_str()) &&
                                           DeleteFileA((destination + "CARDSO.DLL").c_str())));
-        EXPECT_TRUE(ReadWholeFile(destination + "CARD.REG", &script));
-        EXPECT_EQ(script, "REGEDIT4\n\r\n\r[HKEY_LOCAL_MACHINE\\SOFTWARE\\OLEforRetail\\ServiceOPOS\\MSR\\QVXMSR]\n\r"
-                          "@=\"QVXSO.QVXMSR\"\n\r\"Service\"=\"" + escaped + "CARDSO.DLL\"\r\n"
-                          "\"Version\"=\"1.3.0\"\n\r\"Description\"=\"Quorvex MSR Service Object\"\n\r"
-                          "\"DeviceName\"=\"QVXSO.QVXMSR\"\n\r\"DeviceDesc\"=\"Quorvex MSR Service Object\"");
+        EXPECT_EQ(ReadWholeFile(destination + "CARD.REG", &script) ? script : "(none)", c.blocked ? "(none)" : expectedScript);
+        EXPECT_TRUE(!c.blocked || RemoveDirectoryA((destination + "CARD.REG").c_str()));
         EXPECT_EQ(ReadValues(HKEY_LOCAL_MACHINE, kDeviceKey), device);
         DeleteDeviceKey();
     }
