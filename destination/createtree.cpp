@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "destination/tree.h"
+#include "lifecycle/lifecycle.h"
 
 bool PathExists(const char* path)
 {
@@ -14,8 +15,12 @@ bool PathExists(const char* path)
 
 static bool MakeLevel(const char* level)
 {
-    if (PathExists(level) || CreateDirectoryA(level, nullptr))
+    if (PathExists(level))
         return true;
+    if (CreateDirectoryA(level, nullptr)) {
+        RecordDirectory(level);  // removal takes back only what this installation made
+        return true;
+    }
     // A find query misses roots and levels that end with a separator ("c:\a/", "c:\a\\b"),
     // which then fail creation as already existing: what counts is that the directory is there.
     DWORD attributes = GetFileAttributesA(level);

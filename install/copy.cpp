@@ -15,6 +15,7 @@
 #include "shell/shell.h"
 #include "shell/syslib.h"
 #include "shell/text.h"
+#include "lifecycle/lifecycle.h"
 
 enum { kBlockSize = 2048, kFallbackBlockSize = 255, kStreamBufferSize = 10240, kDestinationBufferSize = 65536 };
 static const char kCompressedSignature[] = "SZDD\x88\xf0\x27\x33";
@@ -128,9 +129,12 @@ static bool IsFileBeingRead(HANDLE source, const char* destination, const char* 
     return same;
 }
 
+bool copiedInPlace;
+
 // The file already lies where it belongs: it counts as copied, bytes and all.
 static int CountInPlace(int id, const char* destination, HANDLE source)
 {
+    copiedInPlace = true;
     ShowCopyProgress(id, destination);
     LARGE_INTEGER size;
     if (GetFileSizeEx(source, &size))
@@ -216,6 +220,7 @@ static int CopyExpanding(int id, char* destination, const char* source, HFILE fi
 
 int CopyExpandFile(int id, char* destination, const char* source)
 {
+    copiedInPlace = false;
     if (!CreateDirectoryTree(destination))
         return 0;
     // _lopen, not OpenFile: OpenFile refuses paths of 128 characters or more.
@@ -278,5 +283,8 @@ int CopyProductFile(HWND owner, int id)
         return 0;
     }
     LogLine("File %s: copied to %s", LoadMessage2(id), destination);
+    // A file that was already in place is not the installation's to remove later.
+    if (!copiedInPlace)
+        RecordFile(destination);
     return 1;
 }

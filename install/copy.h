@@ -13,6 +13,8 @@ int CopyProductFile(HWND owner, int id);
 // expanded name, which destination holds afterwards. Creates the destination's directories
 // first. 1 when the whole file arrived; 0 otherwise, without leaving a partial file behind.
 int CopyExpandFile(int id, char* destination, const char* source);
+// Whether the last CopyExpandFile found the destination to be the source itself (nothing written).
+extern bool copiedInPlace;
 
 // Replaces the text after the last backslash of path (260 bytes) with name. A result that
 // would not fit leaves path unchanged.

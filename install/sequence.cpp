@@ -11,6 +11,7 @@
 #include "shell/log.h"
 #include "shell/shell.h"
 #include "shell/text.h"
+#include "lifecycle/lifecycle.h"
 
 bool cancelFlag;
 long bytesCopied;
@@ -119,6 +120,7 @@ int RunInstallSequence()
 
     EnsureTrailingBackslash(sourceDirectory);
     EnsureTrailingBackslash(destinationDirectory);
+    BeginInstallationRecord();
     RemoveListedFiles(destinationDirectory);
 
     LogLine("Installing from %s into %s", sourceDirectory, destinationDirectory);

@@ -9,6 +9,7 @@
 #include "shell/shell.h"
 #include "shell/syslib.h"
 #include "shell/text.h"
+#include "lifecycle/lifecycle.h"
 
 static const char kStagingDirectory[] = "System\\";
 
@@ -84,6 +85,8 @@ int InstallSharedFile(HWND owner, int id)
         ReportCopyFailure(owner, id);
         return 0;
     }
+    if (!copiedInPlace)
+        RecordFile(staging);
 
     char fileName[kBufferSize];
     ComposeText(fileName, sizeof fileName, {FileNamePart(staging)});
@@ -104,6 +107,7 @@ int InstallSharedFile(HWND owner, int id)
                 static_cast<unsigned long>(found));
         return 0;
     }
+    CountSharedFile(fileName);
 
     // The service opens its source with a 128-character limit: a deep staging directory is given
     // in its short form, which names the same directory.

@@ -8,6 +8,7 @@
 #include "resources/resource.h"
 #include "shell/shell.h"
 #include "shell/text.h"
+#include "lifecycle/lifecycle.h"
 
 HWND progmanWindow;
 // The initiate went out and no one answered: the group is made without Program Manager. A group
@@ -146,6 +147,7 @@ static void CreateShortcutGroup(long count, const char* why)
         return;
     }
     LogLine("Program group %s: Start Menu folder %s (%s)", messageBuffer, shortcutFolder, why);
+    RecordShortcutFolder(shortcutFolder);
     ForEachProgramItem(count, AddShortcut);
 }
 
@@ -172,6 +174,7 @@ void CreateProgramIcons()
     noServerAnswered = false;
     if (CreateProgramGroup(LoadMessage(IDS_GROUP_NAME), "") != nullptr) {
         LogLine("Program group %s: over DDE with Program Manager", messageBuffer);
+        RecordDdeGroup(messageBuffer);
         ForEachProgramItem(count, AddDdeItem);
     } else if (noServerAnswered) {
         CreateShortcutGroup(count, "no Program Manager answered");

@@ -8,6 +8,7 @@
 #include "shell/log.h"
 #include "shell/shell.h"
 #include "shell/text.h"
+#include "lifecycle/lifecycle.h"
 
 static const UINT kFailureStyle = MB_OK | MB_ICONEXCLAMATION;
 static const char kLoadFailed[] = "Unable to load the library";
@@ -69,6 +70,8 @@ static void WriteRegistryScript()
         _lclose(file);
     somethingFailed = somethingFailed || !written;
     LogLine("Registry script %s: %s", path, written ? "written" : "FAILED");
+    if (written)
+        RecordFile(path);
 }
 
 static bool SetString(HKEY key, const char* name, const char* data)
@@ -79,6 +82,7 @@ static bool SetString(HKEY key, const char* name, const char* data)
 
 static void WriteDeviceKey()
 {
+    RecordDeviceKey(IDS_DEVICE_KEY);
     HKEY key;
     if (RegCreateKeyA(HKEY_LOCAL_MACHINE, LoadMessage(IDS_DEVICE_KEY), &key) != ERROR_SUCCESS) {
         somethingFailed = true;
@@ -115,6 +119,8 @@ static int RegisterInstalledServer(int id)
         return 0;
     }
     int registered = SelfRegisterServer(path);
+    if (registered)
+        RecordServer(path);
     somethingFailed = somethingFailed || !registered;
     LogLine("Server %s: %s", path, registered ? "registered" : "FAILED to register");
     return registered;

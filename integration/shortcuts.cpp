@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "shell/text.h"
+#include "lifecycle/lifecycle.h"
 
 static const char kAppPathsKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
 
@@ -209,6 +210,8 @@ ShortcutResult CreateShortcut(const char* folder, const char* caption, const cha
     if (FAILED(initialised) && initialised != RPC_E_CHANGED_MODE)
         return ShortcutResult::NotSaved;
     bool saved = SaveShortcut(link, target, arguments, directory, caption);
+    if (saved)
+        RecordShortcut(link);
     if (SUCCEEDED(initialised))
         CoUninitialize();
     return saved ? ShortcutResult::Created : ShortcutResult::NotSaved;

@@ -7,6 +7,7 @@
 #include "shell/screen.h"
 #include "shell/shell.h"
 #include "shell/title.h"
+#include "lifecycle/lifecycle.h"
 
 enum { kInstallCommand = 100 };
 
@@ -141,7 +142,14 @@ int RunSetup(HINSTANCE instance, const char* programPath, const char* arguments)
     noCancel = command.noCancel;
     noIcons = command.noIcons;
     restartExitCode = command.restartExitCode;
-    commandLineDirectory = command.haveDirectory ? command.directory : nullptr;
+    // Reinstalling: where the product is installed is the default destination.
+    commandLineDirectory = command.haveDirectory ? command.directory : InstalledDestination();
+    if (command.uninstall) {
+        int code = RunRemoval(arguments);
+        LogLine("Exit code %d", code);
+        CloseLog();
+        return code;
+    }
     LogLine("Setup started from %s", sourceDirectory);
     for (unsigned i = 0; i < kNoEffectSwitchCount; ++i)
         if (command.noEffect & (1u << i))

@@ -200,6 +200,8 @@ inline void Clean()
     for (std::string tree : {std::string(kScratch), std::string("c:\\OPOS\\"), StartMenuGroup()})
         EXPECT_TRUE(tree.empty() || !Exists(tree) || ShellFiles(FO_DELETE, tree)) << "cannot remove " << tree;
     SHDeleteKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\OLEforRetail");
+    // Without it the next run would take the removed installation's place as its default.
+    SHDeleteKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\QVXMSR");
 }
 
 inline std::string RegistryString(HKEY root, const std::string& key, const char* name)

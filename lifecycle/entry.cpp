@@ -1,0 +1,132 @@
+#include <cstring>
+
+#include "install/install.h"
+#include "lifecycle/entrytext.h"
+#include "lifecycle/lifecycle.h"
+#include "lifecycle/parts.h"
+#include "resources/resource.h"
+#include "shell/log.h"
+#include "shell/text.h"
+
+const char kSharedDllsKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
+
+static void SetString(HKEY key, const char* name, const char* data)
+{
+    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data), static_cast<DWORD>(std::strlen(data) + 1));
+}
+
+static void SetNumber(HKEY key, const char* name, DWORD value)
+{
+    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+}
+
+static HKEY OpenEntry(REGSAM access)
+{
+    char path[kBufferSize];
+    HKEY key;
+    return RegOpenKeyExA(HKEY_LOCAL_MACHINE, LoadLocal(IDS_ENTRY_KEY, path), 0, access, &key) == ERROR_SUCCESS ? key
+                                                                                                             : nullptr;
+}
+
+void WriteUninstallEntry()
+{
+    char path[kBufferSize];
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, LoadLocal(IDS_ENTRY_KEY, path), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS) {
+        somethingFailed = true;
+        LogLine("Programs and Features entry HKEY_LOCAL_MACHINE\\%s: FAILED", path);
+        return;
+    }
+    char text[2 * kBufferSize];
+    char program[kBufferSize];
+    LoadLocal(IDS_UNINSTALLER, program);
+    SetString(key, "DisplayName", LoadLocal(IDS_DISPLAY_NAME, text));
+    SetString(key, "DisplayVersion", LoadLocal(IDS_VERSION_DATA, text));
+    SetString(key, "Publisher", LoadLocal(IDS_PUBLISHER, text));
+    SetString(key, "InstallLocation", destinationDirectory);
+    // A text that would not fit is left out: a cut command would run something else.
+    if (FormatRemovalCommand(text, sizeof text, destinationDirectory, program, false))
+        SetString(key, "UninstallString", text);
+    if (FormatRemovalCommand(text, sizeof text, destinationDirectory, program, true))
+        SetString(key, "QuietUninstallString", text);
+    if (FormatDisplayIcon(text, sizeof text, destinationDirectory, program))
+        SetString(key, "DisplayIcon", text);
+    SYSTEMTIME today;
+    GetLocalTime(&today);
+    if (FormatInstallDate(text, sizeof text, today.wYear, today.wMonth, today.wDay))
+        SetString(key, "InstallDate", text);
+    SetNumber(key, "NoModify", 1);
+    SetNumber(key, "NoRepair", 1);
+    SetNumber(key, "EstimatedSize", RecordedKiB(recordText, destinationDirectory));
+    RegCloseKey(key);
+    LogLine("Programs and Features entry HKEY_LOCAL_MACHINE\\%s: written", path);
+}
+
+void UpdateEstimatedSize()
+{
+    HKEY key = OpenEntry(KEY_SET_VALUE);
+    if (key == nullptr)
+        return;
+    SetNumber(key, "EstimatedSize", RecordedKiB(recordText, destinationDirectory));
+    RegCloseKey(key);
+}
+
+const char* InstalledLocation()
+{
+    static char location[kBufferSize];
+    HKEY key = OpenEntry(KEY_QUERY_VALUE);
+    if (key == nullptr)
+        return nullptr;
+    DWORD type = 0, size = sizeof location - 2;
+    bool read = RegQueryValueExA(key, "InstallLocation", nullptr, &type, reinterpret_cast<BYTE*>(location), &size) ==
+                    ERROR_SUCCESS &&
+                type == REG_SZ;
+    RegCloseKey(key);
+    location[read ? size : 0] = '\0';
+    if (location[0] == '\0')
+        return nullptr;
+    EnsureTrailingBackslash(location);
+    return location;
+}
+
+const char* InstalledDestination()
+{
+    static char destination[kBufferSize];
+    const char* location = InstalledLocation();
+    if (location == nullptr || !ComposeText(destination, sizeof destination, {location}))
+        return nullptr;
+    std::size_t length = std::strlen(destination);
+    if (length > 3)
+        destination[length - 1] = '\0';
+    return destination;
+}
+
+bool DeleteUninstallEntry()
+{
+    char path[kBufferSize];
+    return RegDeleteKeyA(HKEY_LOCAL_MACHINE, LoadLocal(IDS_ENTRY_KEY, path)) == ERROR_SUCCESS;
+}
+
+void DropSharedCount(const char* path)
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSharedDllsKey, 0,
+                      KEY_QUERY_VALUE | KEY_SET_VALUE, &key) != ERROR_SUCCESS) {
+        LogLine("Shared file %s: no count to take back", path);
+        return;
+    }
+    DWORD count = 0, type = 0, size = sizeof count;
+    if (RegQueryValueExA(key, path, nullptr, &type, reinterpret_cast<BYTE*>(&count), &size) != ERROR_SUCCESS ||
+        type != REG_DWORD || size != sizeof count) {
+        LogLine("Shared file %s: no count to take back", path);
+    } else if (count > 1) {
+        --count;
+        RegSetValueExA(key, path, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&count), sizeof count);
+        LogLine("Shared file %s: count now %lu, the file stays", path, count);
+    } else {
+        RegDeleteValueA(key, path);
+        LogLine("Shared file %s: count gone, the file stays", path);
+    }
+    RegCloseKey(key);
+}

@@ -1,0 +1,123 @@
+// The uninstaller in the destination cannot delete itself, nor the directory it lies in, while it
+// runs. It copies itself to the temporary directory, runs the copy and waits: the copy removes the
+// installation, reports its exit code through an inherited pipe, waits for the first process to
+// end (so a caller waiting for that one sees the real result), then deletes the original and the
+// directories it held, and leaves itself to the next restart. Waiting for the copy to end instead
+// would deadlock: the copy could not delete the still running original.
+#include <cstring>
+
+#include "lifecycle/parts.h"
+#include "shell/log.h"
+#include "shell/text.h"
+
+// "<pipe> <process>": handles the copy inherits, as numbers. The environment, not the command
+// line, so that the switches it is handed stay exactly the caller's.
+static const char kHandOverVariable[] = "QVX_REMOVAL_HANDOVER";
+static HANDLE reportPipe;
+static HANDLE firstProcess;
+
+static HANDLE HandleFromNumber(const char* text)
+{
+    return reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(static_cast<unsigned long>(ParseNumber(text))));
+}
+
+bool TakeHandOver()
+{
+    char value[64];
+    DWORD length = GetEnvironmentVariableA(kHandOverVariable, value, sizeof value);
+    if (length == 0 || length >= sizeof value)
+        return false;
+    SetEnvironmentVariableA(kHandOverVariable, nullptr);
+    const char* blank = std::strchr(value, ' ');
+    if (blank == nullptr)
+        return false;
+    reportPipe = HandleFromNumber(value);
+    firstProcess = HandleFromNumber(blank + 1);
+    return true;
+}
+
+void ReportHandOver(DWORD code)
+{
+    DWORD written = 0;
+    WriteFile(reportPipe, &code, sizeof code, &written, nullptr);
+    CloseHandle(reportPipe);
+}
+
+void FinishHandOver(const char* leftBehind)
+{
+    // The first process ends as soon as it has read the code; a minute covers a loaded machine.
+    bool ended = WaitForSingleObject(firstProcess, 60000) == WAIT_OBJECT_0;
+    CloseHandle(firstProcess);
+    if (leftBehind != nullptr && leftBehind[0] != '\0') {
+        if (ended && DeleteFileA(leftBehind)) {
+            LogLine("File %s: removed", leftBehind);
+        } else {
+            MoveFileExA(leftBehind, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+            LogLine("File %s: still running, removed at the next restart", leftBehind);
+        }
+        RemoveCreatedDirectories();
+    }
+    char self[kBufferSize];
+    DWORD length = GetModuleFileNameA(nullptr, self, sizeof self);
+    if (length > 0 && length < sizeof self && MoveFileExA(self, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
+        LogLine("Removal copy %s: removed at the next restart", self);
+}
+
+int HandOverRemoval(const char* arguments)
+{
+    char module[kBufferSize];
+    char temporary[kBufferSize];
+    char copy[kBufferSize];
+    char reserved[kBufferSize];
+    DWORD moduleLength = GetModuleFileNameA(nullptr, module, sizeof module);
+    DWORD temporaryLength = GetTempPathA(sizeof temporary, temporary);
+    // A unique name from the platform, then the same name as a program.
+    bool copied = moduleLength > 0 && moduleLength < sizeof module && temporaryLength > 0 &&
+                  temporaryLength < sizeof temporary && GetTempFileNameA(temporary, "QVX", 0, reserved) != 0 &&
+                  ComposeText(copy, sizeof copy, {reserved, ".EXE"}) && CopyFileA(module, copy, FALSE);
+    DeleteFileA(reserved);
+    if (!copied) {
+        LogLine("Removal: FAILED to copy the uninstaller to %s: nothing removed", temporary);
+        return kExitIncomplete;
+    }
+
+    SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
+    HANDLE readEnd = nullptr, writeEnd = nullptr, self = nullptr;
+    char value[64];
+    char commandLine[2 * kBufferSize + 600];
+    bool ready = CreatePipe(&readEnd, &writeEnd, &inherited, 0) &&
+                 SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0) &&
+                 DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self, SYNCHRONIZE,
+                                 TRUE, 0) &&
+                 FormatText(value, sizeof value, "%lu %lu", static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(writeEnd)),
+                            static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(self))) &&
+                 SetEnvironmentVariableA(kHandOverVariable, value) &&
+                 ComposeText(commandLine, sizeof commandLine, {"\"", copy, "\" ", arguments});
+    LogLine("Removal: handed over to %s", copy);
+    CloseLog();  // the copy writes the log from here on
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    bool started = ready && CreateProcessA(copy, commandLine, nullptr, nullptr, TRUE, 0, nullptr, temporary, &startup, &info);
+    SetEnvironmentVariableA(kHandOverVariable, nullptr);
+    if (writeEnd != nullptr)
+        CloseHandle(writeEnd);
+    if (self != nullptr)
+        CloseHandle(self);
+    DWORD code = kExitIncomplete;
+    if (started) {
+        DWORD got = 0;
+        // A copy that ends without reporting has its own exit code as the answer.
+        if (!ReadFile(readEnd, &code, sizeof code, &got, nullptr) || got != sizeof code) {
+            WaitForSingleObject(info.hProcess, INFINITE);
+            GetExitCodeProcess(info.hProcess, &code);
+        }
+        CloseHandle(info.hThread);
+        CloseHandle(info.hProcess);
+    } else {
+        DeleteFileA(copy);
+    }
+    if (readEnd != nullptr)
+        CloseHandle(readEnd);
+    return static_cast<int>(code);
+}

@@ -1,0 +1,235 @@
+#include <cstring>
+
+#include "install/names.h"
+#include "lifecycle/lifecycle.h"
+#include "lifecycle/parts.h"
+#include "resources/resource.h"
+#include "shell/log.h"
+#include "shell/text.h"
+
+char* recordText;
+char recordPath[kBufferSize];
+
+static char* AllocateRecord()
+{
+    return static_cast<char*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, kRecordSize));
+}
+
+bool EnsureRecordText()
+{
+    if (recordText == nullptr)
+        recordText = AllocateRecord();
+    return recordText != nullptr;
+}
+
+char* LoadLocal(int id, char* buffer)
+{
+    buffer[0] = '\0';
+    LoadStringA(moduleInstance, static_cast<UINT>(id), buffer, 255);
+    return buffer;
+}
+
+bool ReadTextFile(const char* path, char* buffer, DWORD size)
+{
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD got = 0;
+    bool whole = ReadFile(file, buffer, size, &got, nullptr) && got < size;
+    CloseHandle(file);
+    buffer[whole ? got : 0] = '\0';
+    return whole;
+}
+
+// Each change reaches the file the moment it is noted, so a run that dies leaves its record up to
+// that point. A new line is appended; a rewritten file's line changes the whole text.
+static void WriteRecord(const char* text, bool append)
+{
+    if (recordPath[0] == '\0')
+        return;
+    HANDLE file = CreateFileA(recordPath, GENERIC_WRITE, FILE_SHARE_READ, nullptr, append ? OPEN_ALWAYS : CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD length = static_cast<DWORD>(std::strlen(text)), written = 0;
+    bool done = file != INVALID_HANDLE_VALUE &&
+                (!append || SetFilePointer(file, 0, nullptr, FILE_END) != INVALID_SET_FILE_POINTER) &&
+                WriteFile(file, text, length, &written, nullptr) && written == length;
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
+    if (!done)
+        LogLine("Record %s: FAILED to write", recordPath);
+}
+
+// True when the change was new to the record and is now in it.
+static bool AddRecordLine(const RecordEntry& entry)
+{
+    char line[kBufferSize + 64];
+    MergeResult merged = MergeResult::NoRoom;
+    if (EnsureRecordText() && FormatRecordLine(line, sizeof line, entry))
+        merged = MergeRecordLine(recordText, kRecordSize, line);
+    if (merged == MergeResult::NoRoom)
+        LogLine("Record: no room to note %s", entry.path);
+    if (merged == MergeResult::Appended || merged == MergeResult::Replaced)
+        WriteRecord(merged == MergeResult::Appended ? line : recordText, merged == MergeResult::Appended);
+    return merged == MergeResult::Appended || merged == MergeResult::Replaced;
+}
+
+static void RecordNamed(RecordKind kind, const char* path)
+{
+    RecordEntry entry;
+    entry.kind = kind;
+    if (ComposeText(entry.path, sizeof entry.path, {path}))
+        AddRecordLine(entry);
+}
+
+static void RecordWritten(RecordKind kind, const char* path)
+{
+    RecordEntry entry;
+    entry.kind = kind;
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!ComposeText(entry.path, sizeof entry.path, {path}) ||
+        !GetFileAttributesExA(path, GetFileExInfoStandard, &data))
+        return;
+    entry.size = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    entry.time = (static_cast<unsigned long long>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                 data.ftLastWriteTime.dwLowDateTime;
+    if (AddRecordLine(entry) && kind == RecordKind::File)
+        UpdateEstimatedSize();
+}
+
+void RecordFile(const char* path)
+{
+    RecordWritten(RecordKind::File, path);
+}
+
+void RecordShortcut(const char* path)
+{
+    RecordWritten(RecordKind::Shortcut, path);
+}
+
+void RecordDirectory(const char* path)
+{
+    RecordNamed(RecordKind::Directory, path);
+}
+
+void RecordServer(const char* path)
+{
+    RecordNamed(RecordKind::Server, path);
+}
+
+void RecordDdeGroup(const char* name)
+{
+    RecordNamed(RecordKind::DdeGroup, name);
+}
+
+void RecordShortcutFolder(const char* path)
+{
+    RecordNamed(RecordKind::ShortcutFolder, path);
+}
+
+void RecordDeviceKey(int keyId)
+{
+    char key[kBufferSize];
+    LoadLocal(keyId, key);
+    // Each level that is missing now is one this installation creates.
+    for (char* separator = std::strchr(key, '\\'); separator != nullptr; separator = std::strchr(separator + 1, '\\')) {
+        *separator = '\0';
+        HKEY level;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, &level) == ERROR_SUCCESS)
+            RegCloseKey(level);
+        else
+            RecordNamed(RecordKind::RegistryKey, key);
+        *separator = '\\';
+    }
+    RecordNamed(RecordKind::DeviceKey, key);
+}
+
+void CountSharedFile(const char* fileName)
+{
+    char path[kBufferSize];
+    RecordEntry entry;
+    entry.kind = RecordKind::SharedCount;
+    char line[kBufferSize + 64];
+    UINT length = GetSystemDirectoryA(path, sizeof path);
+    if (length == 0 || length >= sizeof path || !JoinPath(path, sizeof path, path, fileName) ||
+        !ComposeText(entry.path, sizeof entry.path, {path}) || !FormatRecordLine(line, sizeof line, entry) ||
+        !EnsureRecordText())
+        return;
+    if (RecordHolds(recordText, line)) {
+        LogLine("Shared file %s: counted by an earlier installation", path);
+        return;
+    }
+    // The count goes up before the record says so: a run that dies in between leaves the file
+    // protected rather than another program's count lowered later.
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSharedDllsKey, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS) {
+        LogLine("Shared file %s: FAILED to count", path);
+        return;
+    }
+    DWORD count = 0, type = 0, size = sizeof count;
+    if (RegQueryValueExA(key, path, nullptr, &type, reinterpret_cast<BYTE*>(&count), &size) != ERROR_SUCCESS ||
+        type != REG_DWORD || size != sizeof count)
+        count = GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES ? 1 : 0;  // another program's, uncounted
+    ++count;
+    bool counted = RegSetValueExA(key, path, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&count), sizeof count) ==
+                   ERROR_SUCCESS;
+    RegCloseKey(key);
+    if (counted)
+        AddRecordLine(entry);
+    LogLine("Shared file %s: count %s %lu", path, counted ? "now" : "FAILED, stays", counted ? count : count - 1);
+}
+
+// The program copied into the destination, which removes the installation later.
+static void CopyUninstaller()
+{
+    char module[kBufferSize];
+    char target[kBufferSize];
+    char name[kBufferSize];
+    DWORD length = GetModuleFileNameA(nullptr, module, sizeof module);
+    if (length == 0 || length >= sizeof module ||
+        !ComposeText(target, sizeof target, {destinationDirectory, LoadLocal(IDS_UNINSTALLER, name)}))
+        return;
+    if (lstrcmpiA(module, target) == 0 || CopyFileA(module, target, FALSE)) {
+        RecordFile(target);
+        LogLine("Uninstaller %s: copied", target);
+    } else {
+        somethingFailed = true;
+        LogLine("Uninstaller %s: FAILED to copy", target);
+    }
+}
+
+void BeginInstallationRecord()
+{
+    char name[kBufferSize];
+    if (!ComposeText(recordPath, sizeof recordPath, {destinationDirectory, LoadLocal(IDS_RECORD_NAME, name)})) {
+        recordPath[0] = '\0';
+        LogLine("Record: the destination is too long for it");
+        return;
+    }
+    // What was noted before (directories the checks created) joins the earlier record, if any.
+    char* earlierText = AllocateRecord();
+    if (!EnsureRecordText() || earlierText == nullptr) {
+        recordPath[0] = '\0';
+        LogLine("Record: no memory for it");
+        return;
+    }
+    bool earlier = ReadTextFile(recordPath, earlierText, kRecordSize);
+    for (const char* at = recordText; at != nullptr && *at != '\0';) {
+        char line[kBufferSize + 64];
+        std::size_t length = std::strcspn(at, "\r\n");
+        if (length + 3 <= sizeof line) {
+            std::memcpy(line, at, length);
+            std::memcpy(line + length, "\r\n", 3);
+            MergeRecordLine(earlierText, kRecordSize, line);
+        }
+        RecordEntry ignored;
+        ParseRecordLine(at, &ignored, &at);
+    }
+    HeapFree(GetProcessHeap(), 0, recordText);
+    recordText = earlierText;
+    WriteRecord(recordText, false);
+    LogLine("Record %s: %s", recordPath, earlier ? "merged with the earlier installation's" : "started");
+    WriteUninstallEntry();
+    CopyUninstaller();
+}

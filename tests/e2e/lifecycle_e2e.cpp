@@ -1,0 +1,247 @@
+// The product's life after an installation, as Programs and Features, a deployment tool and a
+// user see it: Wine's own uninstaller lists it and runs its removal, the quiet removal command
+// from the entry runs through "start /wait", and each removal takes back what its installation
+// did, nothing else.
+#include "tests/e2e/e2e.h"
+
+using namespace e2e;
+
+namespace {
+
+const char kEntry[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\QVXMSR";
+const char kListed[] = "QVXMSR|||OLE for Point of Sale Magnetic Stripe Reader";
+const char kLog[] = "c:\\qvxlife.log";
+const std::string kPlace = "c:\\qvxe2e\\place\\";
+const char* const kSharedFiles[] = {"MFC42.DLL", "MSVCRT.DLL", "OLEAUT32.DLL"};
+
+std::string SystemPath(const char* name)
+{
+    char system[MAX_PATH] = {};
+    GetSystemDirectoryA(system, sizeof system);
+    return std::string(system) + "\\" + name;
+}
+
+long SharedCount(const char* name)  // -1: no value
+{
+    DWORD count = 0, size = sizeof count, type = 0;
+    return SHGetValueA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs",
+                       SystemPath(name).c_str(), &type, &count, &size) == ERROR_SUCCESS && type == REG_DWORD
+               ? static_cast<long>(count) : -1;
+}
+
+// A program of the prefix run to its end with its output in a file; its exit code.
+DWORD RunToEnd(std::string commandLine, std::string* output = nullptr)
+{
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    const char kOut[] = "c:\\qvxout.txt";
+    HANDLE out = CreateFileA(kOut, GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = startup.hStdError = out;
+    PROCESS_INFORMATION info = {};
+    DWORD code = 99;
+    bool started = CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, "c:\\", &startup, &info);
+    CloseHandle(out);
+    EXPECT_TRUE(started) << commandLine;
+    if (started) {
+        EXPECT_TRUE(WaitFor(300000, [&] { return WaitForSingleObject(info.hProcess, 0) == WAIT_OBJECT_0; }))
+            << commandLine << " did not end";
+        GetExitCodeProcess(info.hProcess, &code);
+        CloseHandle(info.hProcess);
+        CloseHandle(info.hThread);
+    }
+    if (output != nullptr)
+        *output = Bytes(kOut);
+    return code;
+}
+
+bool Listed()
+{
+    std::string list;
+    RunToEnd("uninstaller.exe --list", &list);
+    return list.find(std::string(kListed) + "\r\n") != std::string::npos ||
+           list.find(std::string(kListed) + "\n") != std::string::npos;
+}
+
+// The entry's quiet command as a deployment tool runs it; %ERRORLEVEL% is the removal's exit code.
+DWORD QuietRemoval()
+{
+    std::string quiet = RegistryString(HKEY_LOCAL_MACHINE, kEntry, "QuietUninstallString");
+    std::ofstream("c:\\qvxquiet.bat") << "start \"\" /wait " << quiet << "\r\nexit %ERRORLEVEL%\r\n";
+    return RunToEnd("cmd.exe /c c:\\qvxquiet.bat");
+}
+
+DWORD Install(const std::string& switches, const std::string& program = Dist() + "SETUP.EXE")
+{
+    SetupRun setup(program, "\"" + program + "\" /LOG=" + kLog + " " + switches);
+    return setup.Exit();
+}
+
+// A message box of any process (the removal runs from a copy of the uninstaller), fully set up.
+HWND FindAnyBox(const std::string& text)
+{
+    for (HWND box = GetTopWindow(nullptr); box != nullptr; box = GetWindow(box, GW_HWNDNEXT)) {
+        char name[64] = {};
+        GetClassNameA(box, name, sizeof name);
+        HWND icon = GetDlgItem(box, GetDlgItem(box, 0x440) != nullptr ? 0x440 : 0x14);
+        DWORD_PTR handle = 0;
+        if (lstrcmpA(name, "#32770") == 0 && IsWindowVisible(box) && Text(box) == kTitle &&
+            Text(GetDlgItem(box, 0xFFFF)) == text && IsWindowVisible(icon) &&
+            SendMessageTimeoutA(icon, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, 5000, &handle) && handle)
+            return box;
+    }
+    return nullptr;
+}
+
+void Answer(const std::string& text, int button)
+{
+    HWND box = WaitFor(60000, [&] { return FindAnyBox(text); });
+    ASSERT_NE(box, nullptr) << "no message box \"" << text << "\"";
+    Click(box, button);
+}
+
+class Lifecycle : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        Clean();
+        for (size_t i = 0; i < std::size(kSharedFiles); ++i) {
+            before_[i] = SharedCount(kSharedFiles[i]);
+            existed_[i] = Exists(SystemPath(kSharedFiles[i]));
+        }
+    }
+    // What one installation leaves: this product's count on top of the one before (1 for a file
+    // that was there uncounted).
+    void ExpectCounts(int added)
+    {
+        for (size_t i = 0; i < std::size(kSharedFiles); ++i) {
+            long base = before_[i] >= 0 ? before_[i] : existed_[i] ? 1 : 0;
+            long expected = base + added;
+            EXPECT_EQ(SharedCount(kSharedFiles[i]), expected > 0 ? expected : -1) << kSharedFiles[i];
+            EXPECT_TRUE(Exists(SystemPath(kSharedFiles[i]))) << kSharedFiles[i] << " was deleted";
+        }
+    }
+    // The uninstaller's copy finishes after the uninstaller itself has ended.
+    void ExpectRemoved(const std::string& destination)
+    {
+        EXPECT_TRUE(WaitFor(60000, [&] { return !Exists(destination); })) << destination << " is still there";
+        EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, kDeviceKey, nullptr), "(none)");
+        HKEY parent;
+        EXPECT_NE(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\OLEforRetail", 0, KEY_READ, &parent), ERROR_SUCCESS);
+        for (const char* clsid : {QVX_CONTROL_CLSID_TEXT, QVX_SERVICE_CLSID_TEXT})
+            EXPECT_EQ(RegistryString(HKEY_CLASSES_ROOT, std::string("CLSID\\") + clsid + "\\InprocServer32", nullptr),
+                      "(none)") << clsid;
+        EXPECT_EQ(StartMenuGroup(), "");
+        EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, kEntry, "DisplayName"), "(none)");
+        EXPECT_FALSE(Listed());
+    }
+    long before_[3];
+    bool existed_[3];
+};
+
+// Installed, reinstalled without /DIR into the same place, removed by the entry's quiet command.
+TEST_F(Lifecycle, EntryReinstallationAndQuietRemoval)
+{
+    ASSERT_EQ(Install("/VERYSILENT /DIR=" + kPlace), 0u) << Bytes(kLog);
+    EXPECT_TRUE(Listed());
+    const struct { const char* name; std::string data; } values[] = {
+        {"DisplayName", "OLE for Point of Sale Magnetic Stripe Reader"}, {"DisplayVersion", "1.3.0"},
+        {"Publisher", "Quorvex"}, {"InstallLocation", kPlace}, {"DisplayIcon", kPlace + "UNINST.EXE,0"},
+        {"UninstallString", "\"" + kPlace + "UNINST.EXE\" /UNINSTALL"},
+        {"QuietUninstallString", "\"" + kPlace + "UNINST.EXE\" /UNINSTALL /VERYSILENT"}};
+    for (const auto& value : values)
+        EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, kEntry, value.name), value.data) << value.name;
+    EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, kEntry, "InstallDate").size(), 8u);
+    DWORD size = 0, length = sizeof size;
+    EXPECT_EQ(SHGetValueA(HKEY_LOCAL_MACHINE, kEntry, "EstimatedSize", nullptr, &size, &length), ERROR_SUCCESS);
+    EXPECT_GT(size, 1000u);  // KiB: the sample product holds some 2.7 MB
+    ExpectCounts(1);
+
+    ASSERT_EQ(Install("/VERYSILENT"), 0u) << Bytes(kLog);
+    ExpectInstalled(kPlace);
+    EXPECT_FALSE(Exists("c:\\OPOS"));
+    int entries = 0;
+    HKEY uninstall;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall", 0, KEY_READ,
+                            &uninstall), ERROR_SUCCESS);
+    char key[256];
+    for (DWORD i = 0; RegEnumKeyA(uninstall, i, key, sizeof key) == ERROR_SUCCESS; ++i)
+        entries += RegistryString(uninstall, key, "DisplayName") == values[0].data;
+    RegCloseKey(uninstall);
+    EXPECT_EQ(entries, 1);
+    ExpectCounts(1);
+
+    EXPECT_EQ(QuietRemoval(), 0u);
+    ExpectRemoved(kPlace);
+    EXPECT_FALSE(Exists("c:\\qvxe2e"));  // made by the installation, empty now
+    ExpectCounts(0);
+    EXPECT_EQ(Install("/VERYSILENT /UNINSTALL"), 2u) << "a second removal";
+    EXPECT_TRUE(Bytes(kLog).find("Nothing to remove: no Programs and Features entry") != std::string::npos);
+}
+
+// Program and Features' own removal: the question (No changes nothing), then the removal, which
+// leaves a user's file and the directories that hold it.
+TEST_F(Lifecycle, InteractiveRemovalFromWinesUninstallerKeepsTheUsersFile)
+{
+    ASSERT_EQ(Install("/VERYSILENT /DIR=" + kPlace), 0u) << Bytes(kLog);
+    std::ofstream(kPlace + "SAMPLE\\mine.txt") << "the user's own";
+    const std::string question = "Do you want to remove OLE for Point of Sale Magnetic Stripe Reader from this computer?";
+    for (int answer : {IDNO, IDYES}) {
+        SCOPED_TRACE(answer == IDNO ? "No" : "Yes");
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION info = {};
+        char commandLine[] = "uninstaller.exe --remove QVXMSR";
+        ASSERT_TRUE(CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, "c:\\", &startup, &info));
+        Answer(question, answer);
+        if (answer == IDYES)
+            Answer("OLE for Point of Sale Magnetic Stripe Reader was removed, except for:\n" +
+                       kPlace.substr(0, kPlace.size() - 1) + " (not empty, kept)\n" + kPlace + "SAMPLE (not empty, kept)",
+                   IDOK);
+        EXPECT_TRUE(WaitFor(60000, [&] { return WaitForSingleObject(info.hProcess, 0) == WAIT_OBJECT_0; }));
+        CloseHandle(info.hProcess);
+        CloseHandle(info.hThread);
+        if (answer == IDNO)
+            ExpectInstalled(kPlace);
+    }
+    EXPECT_EQ(Bytes(kPlace + "SAMPLE\\mine.txt"), "the user's own");
+    EXPECT_TRUE(WaitFor(60000, [&] { return !Exists(kPlace + "UNINST.EXE"); }));
+    EXPECT_FALSE(Exists(kPlace + "CARD.OCX") || Exists(kPlace + "SAMPLE\\TESTCARD.EXE") || Exists(kPlace + "System"));
+    EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, kEntry, "DisplayName"), "(none)");
+    EXPECT_EQ(StartMenuGroup(), "");
+    ExpectCounts(0);
+}
+
+// A product file changed since is kept (exit 1); the next removal finds nothing to do (exit 2).
+// An installation cancelled from /SILENT is removed whole.
+TEST_F(Lifecycle, ChangedFileKeptSecondRemovalAndCancelledInstallation)
+{
+    ASSERT_EQ(Install("/VERYSILENT /DIR=" + kPlace), 0u) << Bytes(kLog);
+    std::ofstream(kPlace + "README.DOC", std::ios::app) << "a note of the user's";
+    const std::string edited = Bytes(kPlace + "README.DOC");
+    EXPECT_EQ(Install("/UNINSTALL /VERYSILENT", kPlace + "UNINST.EXE"), 1u);
+    EXPECT_TRUE(WaitFor(60000, [] { return Bytes(kLog).find("\r\nExit code 1\r\n") != std::string::npos; }));
+    const std::string log = Bytes(kLog);
+    EXPECT_NE(log.find("File " + kPlace + "README.DOC: kept, changed since it was installed"), std::string::npos) << log;
+    EXPECT_EQ(Bytes(kPlace + "README.DOC"), edited);
+    EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, kEntry, "DisplayName"), "(none)");
+    EXPECT_EQ(Install("/UNINSTALL /VERYSILENT"), 2u);
+    EXPECT_EQ(Bytes(kPlace + "README.DOC"), edited);
+    ExpectCounts(0);
+
+    const std::string program = BigDist() + "SETUP.EXE", destination = std::string(kScratch) + "cancelled\\";
+    {
+        SetupRun setup(program, "\"" + program + "\" /SILENT /DIR=" + destination);
+        HWND progress = setup.WaitForWindow("#32770", kProgressCaption);
+        ASSERT_NE(progress, nullptr);
+        Click(progress, IDCANCEL);
+        EXPECT_EQ(setup.Exit(), 4u);
+    }
+    EXPECT_TRUE(Listed());
+    EXPECT_EQ(QuietRemoval(), 0u);
+    ExpectRemoved(destination);
+    ExpectCounts(0);
+}
+
+}  // namespace
