@@ -43,5 +43,7 @@ find "$prefix/drive_c" -path '*/Start Menu/Programs/OLE for Point of Sale*' -pri
 echo "run: device key HKEY_LOCAL_MACHINE\\SOFTWARE\\OLEforRetail\\ServiceOPOS\\MSR\\QVXMSR (system.reg)"
 awk '/^\[/ { show = tolower($0) ~ /oleforretail\\\\serviceopos\\\\msr\\\\qvxmsr\]/ } show && NF && !/^#/ { print "  " $0 }' \
     "$prefix/system.reg"
+echo "run: Programs and Features entry HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\QVXMSR (system.reg)"
+awk '/^\[/ { show = tolower($0) ~ /uninstall\\\\qvxmsr\]/ } show && NF && !/^#/ { print "  " $0 }' "$prefix/system.reg"
 echo "run: Wine prefix $prefix (drive C: is its drive_c/)"
 exit $status
