@@ -127,6 +127,13 @@ TEST_F(Dialogs, TypedPathInstallsAndTheCompletionMessageIsInFront)
     DestroyWindow(folder);
     EXPECT_EQ(setup.Exit(), 0u);
     ExpectInstalled("c:\\qvxe2e\\ui\\");
+
+    // A group made over DDE goes over DDE; the distribution's setup finds the installation through
+    // its Programs and Features entry.
+    const std::string program = Dist() + "SETUP.EXE";
+    EXPECT_EQ(SetupRun(program, "\"" + program + "\" /UNINSTALL /VERYSILENT").Exit(), 0u);
+    EXPECT_EQ(StartMenuGroup(), "");
+    EXPECT_FALSE(Exists("c:\\qvxe2e\\ui"));
 }
 
 // Closing the title window while the files are copied asks the progress dialog's question;
