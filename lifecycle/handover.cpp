@@ -21,6 +21,11 @@ static HANDLE HandleFromNumber(const char* text)
     return reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(static_cast<unsigned long>(ParseNumber(text))));
 }
 
+bool IsHandOverCopy()
+{
+    return GetEnvironmentVariableA(kHandOverVariable, nullptr, 0) != 0;
+}
+
 bool TakeHandOver()
 {
     char value[64];

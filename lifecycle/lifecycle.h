@@ -32,3 +32,5 @@ const char* InstalledDestination();
 // The whole removal (/UNINSTALL). arguments: the command line after the program name, handed on
 // when the uninstaller must run from a temporary copy. Returns the exit code.
 int RunRemoval(const char* arguments);
+// Whether this process is the temporary copy a removal was handed over to.
+bool IsHandOverCopy();

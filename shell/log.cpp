@@ -12,7 +12,7 @@ static HANDLE logFile = INVALID_HANDLE_VALUE;
 
 enum { kLineSize = 1024 };
 
-bool OpenLog(const char* path)
+bool OpenLog(const char* path, bool append)
 {
     CloseLog();
     char defaultPath[MAX_PATH];
@@ -28,8 +28,10 @@ bool OpenLog(const char* path)
         path = defaultPath;
     }
     // Readers may look at the log while the setup still writes it.
-    logFile = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+    logFile = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, append ? OPEN_ALWAYS : CREATE_ALWAYS,
                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (append && logFile != INVALID_HANDLE_VALUE)
+        SetFilePointer(logFile, 0, nullptr, FILE_END);
     return logFile != INVALID_HANDLE_VALUE;
 }
 

@@ -4,8 +4,9 @@
 
 // Creates or truncates the log. An empty path names <temporary directory>\<string 1>.LOG.
 // False when the file cannot be made; every later LogLine is then a no-op, and the installation
-// goes on without a log.
-bool OpenLog(const char* path);
+// goes on without a log. With append, an existing log is continued instead (a removal handed
+// over to a temporary copy of the program goes on with the first process's log).
+bool OpenLog(const char* path, bool append = false);
 // Formats one line (printf-style) and writes it with CR LF. Line breaks inside the text become
 // " | " so a multi-line message stays one line; an overlong line is cut and ends in "...".
 void LogLine(const char* format, ...) __attribute__((format(printf, 1, 2)));

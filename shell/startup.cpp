@@ -130,7 +130,7 @@ int RunSetup(HINSTANCE instance, const char* programPath, const char* arguments)
 
     CommandLine command;
     bool valid = ParseCommandLine(arguments, &command);
-    if (command.log && !OpenLog(command.logFile))
+    if (command.log && !OpenLog(command.logFile, command.uninstall && IsHandOverCopy()))
         command.log = false;  // the installation goes on without its log
     if (!valid || command.help) {
         int code = AnswerCommandLine(command, valid);

@@ -224,6 +224,7 @@ TEST_F(Lifecycle, ChangedFileKeptSecondRemovalAndCancelledInstallation)
     EXPECT_TRUE(WaitFor(60000, [] { return Bytes(kLog).find("\r\nExit code 1\r\n") != std::string::npos; }));
     const std::string log = Bytes(kLog);
     EXPECT_NE(log.find("File " + kPlace + "README.DOC: kept, changed since it was installed"), std::string::npos) << log;
+    EXPECT_NE(log.find("Removal: handed over to "), std::string::npos) << "the copy wrote over the first process's log";
     EXPECT_EQ(Bytes(kPlace + "README.DOC"), edited);
     EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, kEntry, "DisplayName"), "(none)");
     EXPECT_EQ(Install("/UNINSTALL /VERYSILENT"), 2u);
