@@ -4,7 +4,8 @@
 #include "shell/syslib.h"
 
 // The process starts here rather than in the compiler's start-up code, which the program does not
-// need (no static constructors, no argv) and which would take a sixth of the shipped file.
+// need (no argv, no static constructors) and which would take a sixth of the shipped file. Nothing
+// runs static constructors or atexit handlers here: globals must stay constant-initialised.
 extern "C" void WINAPI SetupEntry()
 {
     RestrictDllSearchPath();
