@@ -13,34 +13,35 @@
 static const UINT kFailureStyle = MB_OK | MB_ICONEXCLAMATION;
 static const char kLoadFailed[] = "Unable to load the library";
 
-int SelfRegisterServer(const char* fileName)
+ServerCall CallServerEntry(const char* fileName, const char* entryName)
 {
-    if (FAILED(OleInitialize(nullptr))) {
-        ShowMessage(mainWindow, "Unable to initialize the OLE Library", kFailureStyle);
-        return 0;
-    }
+    if (FAILED(OleInitialize(nullptr)))
+        return ServerCall::NoOle;
     // No "insert a disk" box for a server on a missing drive: the load just fails.
     SetErrorMode(SEM_FAILCRITICALERRORS);
     HMODULE library = LoadLibraryExA(fileName, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-    if (reinterpret_cast<UINT_PTR>(library) < 32) {
-        ShowMessage(mainWindow, kLoadFailed, kFailureStyle);
-        OleUninitialize();
-        return 0;
+    ServerCall result = ServerCall::NotLoaded;
+    if (reinterpret_cast<UINT_PTR>(library) >= 32) {
+        typedef HRESULT(STDAPICALLTYPE * ServerEntry)();
+        // Through void (*)(): the entry point's real type is not FARPROC's.
+        ServerEntry entry =
+            reinterpret_cast<ServerEntry>(reinterpret_cast<void (*)()>(GetProcAddress(library, entryName)));
+        result = entry == nullptr ? ServerCall::NoEntry : FAILED(entry()) ? ServerCall::Failed : ServerCall::Done;
+        FreeLibrary(library);
     }
-    typedef HRESULT(STDAPICALLTYPE * RegisterServerProc)();
-    // Through void (*)(): the entry point's real type is not FARPROC's.
-    RegisterServerProc registerServer = reinterpret_cast<RegisterServerProc>(
-        reinterpret_cast<void (*)()>(GetProcAddress(library, "DllRegisterServer")));
-    int result = 0;
-    if (registerServer == nullptr)
-        ShowMessage(mainWindow, "Unable to get the DLL Entry point", kFailureStyle);
-    else if (FAILED(registerServer()))
-        ShowMessage(mainWindow, "Unable to call the DLL Entry point", kFailureStyle);
-    else
-        result = 1;
-    FreeLibrary(library);
     OleUninitialize();
     return result;
+}
+
+int SelfRegisterServer(const char* fileName)
+{
+    static const char* const failures[] = {"Unable to initialize the OLE Library", kLoadFailed,
+                                           "Unable to get the DLL Entry point", "Unable to call the DLL Entry point"};
+    ServerCall result = CallServerEntry(fileName, "DllRegisterServer");
+    if (result == ServerCall::Done)
+        return 1;
+    ShowMessage(mainWindow, failures[static_cast<int>(result) - 1], kFailureStyle);
+    return 0;
 }
 
 // The whole script is composed before the file is touched, so a script that cannot be complete

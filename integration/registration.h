@@ -9,3 +9,8 @@ int RegisterDeviceService();
 // Loads the server and calls its DllRegisterServer; 1 on a success code. Any failure has been
 // shown to the user (owner: the main window) by the time it returns 0.
 int SelfRegisterServer(const char* fileName);
+
+// Loads the server by its full path (OLE initialised around it) and calls one of its
+// self-registration entries; shows nothing.
+enum class ServerCall { Done, NoOle, NotLoaded, NoEntry, Failed };
+ServerCall CallServerEntry(const char* fileName, const char* entryName);

@@ -24,7 +24,7 @@ static HKEY OpenEntry(REGSAM access)
 {
     char path[kBufferSize];
     HKEY key;
-    return RegOpenKeyExA(HKEY_LOCAL_MACHINE, LoadLocal(IDS_ENTRY_KEY, path), 0, access, &key) == ERROR_SUCCESS ? key
+    return RegOpenKeyExA(HKEY_LOCAL_MACHINE, LoadText(IDS_ENTRY_KEY, path), 0, access, &key) == ERROR_SUCCESS ? key
                                                                                                              : nullptr;
 }
 
@@ -32,7 +32,7 @@ void WriteUninstallEntry()
 {
     char path[kBufferSize];
     HKEY key;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, LoadLocal(IDS_ENTRY_KEY, path), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, LoadText(IDS_ENTRY_KEY, path), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
                         nullptr) != ERROR_SUCCESS) {
         somethingFailed = true;
         LogLine("Programs and Features entry HKEY_LOCAL_MACHINE\\%s: FAILED", path);
@@ -40,10 +40,10 @@ void WriteUninstallEntry()
     }
     char text[2 * kBufferSize];
     char program[kBufferSize];
-    LoadLocal(IDS_UNINSTALLER, program);
-    SetString(key, "DisplayName", LoadLocal(IDS_DISPLAY_NAME, text));
-    SetString(key, "DisplayVersion", LoadLocal(IDS_VERSION_DATA, text));
-    SetString(key, "Publisher", LoadLocal(IDS_PUBLISHER, text));
+    LoadText(IDS_UNINSTALLER, program);
+    SetString(key, "DisplayName", LoadText(IDS_DISPLAY_NAME, text));
+    SetString(key, "DisplayVersion", LoadText(IDS_VERSION_DATA, text));
+    SetString(key, "Publisher", LoadText(IDS_PUBLISHER, text));
     SetString(key, "InstallLocation", destinationDirectory);
     // A text that would not fit is left out: a cut command would run something else.
     if (FormatRemovalCommand(text, sizeof text, destinationDirectory, program, false))
@@ -105,7 +105,7 @@ const char* InstalledDestination()
 bool DeleteUninstallEntry()
 {
     char path[kBufferSize];
-    return RegDeleteKeyA(HKEY_LOCAL_MACHINE, LoadLocal(IDS_ENTRY_KEY, path)) == ERROR_SUCCESS;
+    return RegDeleteKeyA(HKEY_LOCAL_MACHINE, LoadText(IDS_ENTRY_KEY, path)) == ERROR_SUCCESS;
 }
 
 void DropSharedCount(const char* path)

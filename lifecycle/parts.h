@@ -12,8 +12,8 @@ extern char* recordText;
 bool EnsureRecordText();
 extern char recordPath[kBufferSize];  // "" until the destination is known
 
-// Loads a string into buffer (kBufferSize bytes), leaving the shared message buffers alone.
-char* LoadLocal(int id, char* buffer);
+// Size and last-write time of a file (false for a directory or what cannot be read).
+bool ReadFileStamp(const char* path, unsigned long long* size, unsigned long long* time);
 // Reads a whole text file into buffer (size bytes, terminated); false when it cannot be read or
 // does not fit.
 bool ReadTextFile(const char* path, char* buffer, DWORD size);

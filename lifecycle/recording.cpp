@@ -22,13 +22,6 @@ bool EnsureRecordText()
     return recordText != nullptr;
 }
 
-char* LoadLocal(int id, char* buffer)
-{
-    buffer[0] = '\0';
-    LoadStringA(moduleInstance, static_cast<UINT>(id), buffer, 255);
-    return buffer;
-}
-
 bool ReadTextFile(const char* path, char* buffer, DWORD size)
 {
     HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
@@ -82,17 +75,23 @@ static void RecordNamed(RecordKind kind, const char* path)
         AddRecordLine(entry);
 }
 
+bool ReadFileStamp(const char* path, unsigned long long* size, unsigned long long* time)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data) || (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false;
+    *size = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    *time = (static_cast<unsigned long long>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+            data.ftLastWriteTime.dwLowDateTime;
+    return true;
+}
+
 static void RecordWritten(RecordKind kind, const char* path)
 {
     RecordEntry entry;
     entry.kind = kind;
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!ComposeText(entry.path, sizeof entry.path, {path}) ||
-        !GetFileAttributesExA(path, GetFileExInfoStandard, &data))
+    if (!ComposeText(entry.path, sizeof entry.path, {path}) || !ReadFileStamp(path, &entry.size, &entry.time))
         return;
-    entry.size = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    entry.time = (static_cast<unsigned long long>(data.ftLastWriteTime.dwHighDateTime) << 32) |
-                 data.ftLastWriteTime.dwLowDateTime;
     if (AddRecordLine(entry) && kind == RecordKind::File)
         UpdateEstimatedSize();
 }
@@ -130,7 +129,7 @@ void RecordShortcutFolder(const char* path)
 void RecordDeviceKey(int keyId)
 {
     char key[kBufferSize];
-    LoadLocal(keyId, key);
+    LoadText(keyId, key);
     // Each level that is missing now is one this installation creates.
     for (char* separator = std::strchr(key, '\\'); separator != nullptr; separator = std::strchr(separator + 1, '\\')) {
         *separator = '\0';
@@ -188,7 +187,7 @@ static void CopyUninstaller()
     char name[kBufferSize];
     DWORD length = GetModuleFileNameA(nullptr, module, sizeof module);
     if (length == 0 || length >= sizeof module ||
-        !ComposeText(target, sizeof target, {destinationDirectory, LoadLocal(IDS_UNINSTALLER, name)}))
+        !ComposeText(target, sizeof target, {destinationDirectory, LoadText(IDS_UNINSTALLER, name)}))
         return;
     if (lstrcmpiA(module, target) == 0 || CopyFileA(module, target, FALSE)) {
         RecordFile(target);
@@ -202,7 +201,7 @@ static void CopyUninstaller()
 void BeginInstallationRecord()
 {
     char name[kBufferSize];
-    if (!ComposeText(recordPath, sizeof recordPath, {destinationDirectory, LoadLocal(IDS_RECORD_NAME, name)})) {
+    if (!ComposeText(recordPath, sizeof recordPath, {destinationDirectory, LoadText(IDS_RECORD_NAME, name)})) {
         recordPath[0] = '\0';
         LogLine("Record: the destination is too long for it");
         return;

@@ -1,9 +1,8 @@
-#include <ole2.h>
-
 #include <cstring>
 
 #include "integration/dde.h"
 #include "integration/group.h"
+#include "integration/registration.h"
 #include "lifecycle/entrytext.h"
 #include "lifecycle/lifecycle.h"
 #include "lifecycle/parts.h"
@@ -27,7 +26,7 @@ static void NoteLeft(int formatId, const char* item)
         somethingLeft = true;
     char format[kBufferSize];
     char line[2 * kBufferSize];
-    if (!FormatWithName(line, sizeof line, LoadLocal(formatId, format), item) ||
+    if (!FormatWithName(line, sizeof line, LoadText(formatId, format), item) ||
         !ComposeText(leftText, kLeftSize, {leftText, line}))
         leftCut = true;
 }
@@ -43,19 +42,7 @@ static void ForEachRecorded(RecordKind kind, void (*step)(const RecordEntry& ent
 
 static void UnregisterServer(const RecordEntry& entry)
 {
-    bool done = false;
-    if (SUCCEEDED(OleInitialize(nullptr))) {
-        SetErrorMode(SEM_FAILCRITICALERRORS);
-        HMODULE library = LoadLibraryExA(entry.path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-        if (library != nullptr) {
-            typedef HRESULT(STDAPICALLTYPE * UnregisterServerProc)();
-            UnregisterServerProc unregister = reinterpret_cast<UnregisterServerProc>(
-                reinterpret_cast<void (*)()>(GetProcAddress(library, "DllUnregisterServer")));
-            done = unregister != nullptr && SUCCEEDED(unregister());
-            FreeLibrary(library);
-        }
-        OleUninitialize();
-    }
+    bool done = CallServerEntry(entry.path, "DllUnregisterServer") == ServerCall::Done;
     LogLine("Server %s: %s", entry.path, done ? "unregistered" : "FAILED to unregister");
     if (!done)
         NoteLeft(IDS_LEFT_FAILED, entry.path);
@@ -83,15 +70,11 @@ static void RemoveRecordedFile(const RecordEntry& entry)
 {
     if (leftBehind[0] != '\0' && lstrcmpiA(entry.path, leftBehind) == 0)
         return;
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExA(entry.path, GetFileExInfoStandard, &data) ||
-        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    unsigned long long size, time;
+    if (!ReadFileStamp(entry.path, &size, &time)) {
         LogLine("File %s: already gone", entry.path);
         return;
     }
-    unsigned long long size = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    unsigned long long time = (static_cast<unsigned long long>(data.ftLastWriteTime.dwHighDateTime) << 32) |
-                              data.ftLastWriteTime.dwLowDateTime;
     if (!FileUnchanged(entry, size, time)) {
         LogLine("File %s: kept, changed since it was installed", entry.path);
         NoteLeft(IDS_LEFT_CHANGED, entry.path);
@@ -219,14 +202,14 @@ static int RemoveInstallation(const char* arguments, bool handedOver)
     char left[kLeftSize] = "";
     char text[kLeftSize + 2 * kBufferSize];
     leftText = left;
-    LoadLocal(IDS_DISPLAY_NAME, name);
+    LoadText(IDS_DISPLAY_NAME, name);
     const char* location = InstalledLocation();
-    if (location != nullptr && !ComposeText(recordPath, sizeof recordPath, {location, LoadLocal(IDS_RECORD_NAME, text)}))
+    if (location != nullptr && !ComposeText(recordPath, sizeof recordPath, {location, LoadText(IDS_RECORD_NAME, text)}))
         location = nullptr;
     if (location == nullptr || !EnsureRecordText() || !ReadTextFile(recordPath, recordText, kRecordSize)) {
         LogLine(location == nullptr ? "Nothing to remove: no Programs and Features entry"
                                     : "Nothing to remove: the record is gone");
-        if (FormatWithName(text, sizeof text, LoadLocal(IDS_NOT_INSTALLED, format), name))
+        if (FormatWithName(text, sizeof text, LoadText(IDS_NOT_INSTALLED, format), name))
             ShowMessage(nullptr, text, MB_OK | MB_ICONINFORMATION);
         return kExitDestinationRefused;
     }
@@ -240,10 +223,10 @@ static int RemoveInstallation(const char* arguments, bool handedOver)
     if (!handedOver && lstrcmpiA(text, location) == 0)
         return HandOverRemoval(arguments);
     if (handedOver)
-        ComposeText(leftBehind, sizeof leftBehind, {location, LoadLocal(IDS_UNINSTALLER, text)});
+        ComposeText(leftBehind, sizeof leftBehind, {location, LoadText(IDS_UNINSTALLER, text)});
 
     if (runMode == RunMode::Interactive &&
-        (!FormatWithName(text, sizeof text, LoadLocal(IDS_REMOVE_QUESTION, format), name) ||
+        (!FormatWithName(text, sizeof text, LoadText(IDS_REMOVE_QUESTION, format), name) ||
          ShowMessage(nullptr, text, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)) {
         LogLine("Removal declined: nothing removed");
         return kExitCancelled;
@@ -274,7 +257,7 @@ static int RemoveInstallation(const char* arguments, bool handedOver)
         somethingLeft = true;
 
     bool listed = somethingLeft || restartNeeded;
-    if (FormatWithName(text, sizeof text, LoadLocal(listed ? IDS_REMOVED_EXCEPT : IDS_REMOVED, format), name)) {
+    if (FormatWithName(text, sizeof text, LoadText(listed ? IDS_REMOVED_EXCEPT : IDS_REMOVED, format), name)) {
         // What did not fit the list is in the log.
         ComposeText(text, sizeof text, {text, listed ? leftText : "", leftCut ? "\n..." : ""});
         ShowMessage(nullptr, text, MB_OK | MB_ICONINFORMATION);

@@ -107,17 +107,16 @@ static bool ApplyArgument(const char* argument, CommandLine* out)
         out->help = true;
         return value == nullptr;
     }
-    if (IsSwitch(name, length, "UNINSTALL")) {
-        out->uninstall = true;
-        return value == nullptr;
-    }
-    if (IsSwitch(name, length, "NOCANCEL")) {
-        out->noCancel = true;
-        return value == nullptr;
-    }
-    if (IsSwitch(name, length, "NOICONS")) {
-        out->noIcons = true;
-        return value == nullptr;
+    static const struct {
+        const char* name;
+        bool CommandLine::*flag;
+    } kFlags[] = {{"UNINSTALL", &CommandLine::uninstall}, {"NOCANCEL", &CommandLine::noCancel},
+                  {"NOICONS", &CommandLine::noIcons}};
+    for (const auto& flag : kFlags) {
+        if (IsSwitch(name, length, flag.name)) {
+            out->*flag.flag = true;
+            return value == nullptr;
+        }
     }
     if (IsSwitch(name, length, "RESTARTEXITCODE")) {
         if (out->haveRestartExitCode || !TakeExitCode(value, &out->restartExitCode))

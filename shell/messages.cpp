@@ -3,7 +3,7 @@
 #include "shell/log.h"
 #include "shell/shell.h"
 
-static char* LoadInto(char* buffer, int id)
+char* LoadText(int id, char* buffer)
 {
     buffer[0] = '\0';
     LoadStringA(moduleInstance, static_cast<UINT>(id), buffer, 255);
@@ -12,12 +12,12 @@ static char* LoadInto(char* buffer, int id)
 
 char* LoadMessage(int id)
 {
-    return LoadInto(messageBuffer, id);
+    return LoadText(id, messageBuffer);
 }
 
 char* LoadMessage2(int id)
 {
-    return LoadInto(messageBuffer2, id);
+    return LoadText(id, messageBuffer2);
 }
 
 static const char* ButtonName(int button)

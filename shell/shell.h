@@ -24,6 +24,8 @@ extern bool restartNeeded;    // a shared file in use waits for the next restart
 // Each loader writes only its own buffer.
 char* LoadMessage(int id);
 char* LoadMessage2(int id);
+// The same into a kBufferSize buffer of the caller's, leaving the shared ones alone.
+char* LoadText(int id, char* buffer);
 
 // A message box captioned with the product title. The owner is disabled while it is up and
 // enabled afterwards. The caption goes through messageBuffer2, so text must not lie there.
