@@ -53,7 +53,8 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 // arguments: the command line after the program name. Returns the exit code: 0 for every
 // interactive run; for unattended runs one of these.
 enum { kExitInstalled = 0, kExitIncomplete = 1, kExitDestinationRefused = 2, kExitBadCommandLine = 3,
-       kExitCancelled = 4, kExitRestartNeeded = 3010 };
+       kExitCancelled = 4, kExitRestartNeeded = 3010,
+       kExitSetupInProgress = 1618 };  // another installation or removal holds the machine
 int RunSetup(HINSTANCE instance, const char* programPath, const char* arguments = "");
 void CompleteInstallation();
 extern bool installStarted;  // the install command has been taken; later ones are ignored
