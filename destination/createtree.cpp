@@ -1,7 +1,7 @@
 #include <windows.h>
 
 #include "destination/tree.h"
-#include "lifecycle/lifecycle.h"
+#include "record/recording.h"
 
 bool PathExists(const char* path)
 {

@@ -9,13 +9,14 @@
 #include "destination/tree.h"
 #include "install/install.h"
 #include "install/names.h"
+#include "shell/paths.h"
 #include "install/progress.h"
 #include "resources/resource.h"
 #include "shell/log.h"
 #include "shell/shell.h"
 #include "shell/syslib.h"
 #include "shell/text.h"
-#include "lifecycle/lifecycle.h"
+#include "record/recording.h"
 
 enum { kBlockSize = 2048, kFallbackBlockSize = 255, kStreamBufferSize = 10240, kDestinationBufferSize = 65536 };
 static const char kCompressedSignature[] = "SZDD\x88\xf0\x27\x33";

@@ -12,10 +12,12 @@ extern HWND progressDialog;  // the modeless progress dialog, while it exists
 // cancelled, in which case the quit request has already been posted.
 int RunInstallSequence();
 
+// Called once the installation's record is open, before the first file: what the program around
+// the installation keeps of it (its entry, its uninstaller).
+extern void (*installationStarting)();
 extern bool destinationRefused;           // the run ended at the destination: nothing installed
 extern const char* commandLineDirectory;  // /DIR of an unattended run; null for the default
 
 // Steps of the sequence, callable on their own.
-void EnsureTrailingBackslash(char* path);  // path is a kBufferSize buffer
 void RemoveListedFiles(const char* destination);
 void CopyTemporaryFiles(HWND dialog);

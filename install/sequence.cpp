@@ -11,7 +11,8 @@
 #include "shell/log.h"
 #include "shell/shell.h"
 #include "shell/text.h"
-#include "lifecycle/lifecycle.h"
+#include "record/recording.h"
+#include "shell/paths.h"
 
 bool cancelFlag;
 long bytesCopied;
@@ -27,15 +28,6 @@ static unsigned ListCount(int countId, int baseId)
     if (count < 0)
         return 0;
     return static_cast<unsigned>(count < room ? count : room);
-}
-
-void EnsureTrailingBackslash(char* path)
-{
-    // An empty path means the current directory and stays empty; a path with no room left
-    // stays as it is, and every file composed from it is then refused by the copy.
-    std::size_t length = std::strlen(path);
-    if (length > 0 && path[length - 1] != '\\')
-        ComposeText(path, kBufferSize, {path, "\\"});
 }
 
 void RemoveListedFiles(const char* destination)
@@ -73,6 +65,7 @@ void CopyTemporaryFiles(HWND dialog)
     ComposeText(destinationDirectory, kBufferSize, {saved});
 }
 
+void (*installationStarting)();
 bool destinationRefused;
 const char* commandLineDirectory;
 
@@ -120,7 +113,8 @@ int RunInstallSequence()
 
     EnsureTrailingBackslash(sourceDirectory);
     EnsureTrailingBackslash(destinationDirectory);
-    BeginInstallationRecord();
+    if (OpenInstallationRecord() && installationStarting != nullptr)
+        installationStarting();
     RemoveListedFiles(destinationDirectory);
 
     LogLine("Installing from %s into %s", sourceDirectory, destinationDirectory);

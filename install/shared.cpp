@@ -5,11 +5,12 @@
 #include "install/copy.h"
 #include "install/decisions.h"
 #include "install/names.h"
+#include "shell/paths.h"
 #include "shell/log.h"
 #include "shell/shell.h"
 #include "shell/syslib.h"
 #include "shell/text.h"
-#include "lifecycle/lifecycle.h"
+#include "record/recording.h"
 
 static const char kStagingDirectory[] = "System\\";
 

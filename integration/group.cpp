@@ -8,7 +8,7 @@
 #include "resources/resource.h"
 #include "shell/shell.h"
 #include "shell/text.h"
-#include "lifecycle/lifecycle.h"
+#include "record/recording.h"
 
 HWND progmanWindow;
 // The initiate went out and no one answered: the group is made without Program Manager. A group

@@ -8,7 +8,7 @@
 #include "shell/log.h"
 #include "shell/shell.h"
 #include "shell/text.h"
-#include "lifecycle/lifecycle.h"
+#include "record/recording.h"
 
 static const UINT kFailureStyle = MB_OK | MB_ICONEXCLAMATION;
 static const char kLoadFailed[] = "Unable to load the library";

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "shell/text.h"
-#include "lifecycle/lifecycle.h"
+#include "record/recording.h"
 
 static const char kAppPathsKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
 

@@ -1,14 +1,12 @@
 #include <cstring>
 
-#include "install/install.h"
 #include "lifecycle/entrytext.h"
 #include "lifecycle/lifecycle.h"
 #include "lifecycle/parts.h"
 #include "resources/resource.h"
 #include "shell/log.h"
+#include "shell/paths.h"
 #include "shell/text.h"
-
-const char kSharedDllsKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
 
 static void SetString(HKEY key, const char* name, const char* data)
 {
@@ -65,6 +63,8 @@ void WriteUninstallEntry()
 
 void UpdateEstimatedSize()
 {
+    if (recordText == nullptr || recordPath[0] == '\0')
+        return;  // this run never got to its destination
     HKEY key = OpenEntry(KEY_SET_VALUE);
     if (key == nullptr)
         return;
@@ -129,4 +129,29 @@ void DropSharedCount(const char* path)
         LogLine("Shared file %s: count gone, the file stays", path);
     }
     RegCloseKey(key);
+}
+
+// The program copied into the destination, which removes the installation later.
+static void CopyUninstaller()
+{
+    char module[kBufferSize];
+    char target[kBufferSize];
+    char name[kBufferSize];
+    DWORD length = GetModuleFileNameA(nullptr, module, sizeof module);
+    if (length == 0 || length >= sizeof module ||
+        !ComposeText(target, sizeof target, {destinationDirectory, LoadText(IDS_UNINSTALLER, name)}))
+        return;
+    if (lstrcmpiA(module, target) == 0 || CopyFileA(module, target, FALSE)) {
+        RecordFile(target);
+        LogLine("Uninstaller %s: copied", target);
+    } else {
+        somethingFailed = true;
+        LogLine("Uninstaller %s: FAILED to copy", target);
+    }
+}
+
+void BeginInstallation()
+{
+    WriteUninstallEntry();
+    CopyUninstaller();
 }

@@ -24,3 +24,8 @@ bool FormatDeleteGroupCommand(char* buffer, std::size_t size, const char* group)
 {
     return FormatText(buffer, size, "[DeleteGroup(%s)]", group);
 }
+
+bool FormatDeleteItemCommand(char* buffer, std::size_t size, const char* caption)
+{
+    return FormatText(buffer, size, "[DeleteItem(%s)]", caption);
+}

@@ -13,3 +13,5 @@ bool FormatDisplayIcon(char* buffer, std::size_t size, const char* directory, co
 bool FormatInstallDate(char* buffer, std::size_t size, unsigned year, unsigned month, unsigned day);
 // "[DeleteGroup(name)]", the group's name verbatim as Program Manager reads it.
 bool FormatDeleteGroupCommand(char* buffer, std::size_t size, const char* group);
+// "[DeleteItem(caption)]": an item of the group that the last ShowGroup made current.
+bool FormatDeleteItemCommand(char* buffer, std::size_t size, const char* caption);

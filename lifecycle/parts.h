@@ -2,26 +2,11 @@
 #pragma once
 #include <windows.h>
 
-#include "lifecycle/record.h"
+#include "record/recording.h"
 #include "shell/shell.h"
 
-enum { kRecordSize = 16384 };
-// The record as it stands (installation) or was read (removal): kRecordSize bytes from the heap,
-// so the program file does not carry them. Null until EnsureRecordText has succeeded.
-extern char* recordText;
-bool EnsureRecordText();
-extern char recordPath[kBufferSize];  // "" until the destination is known
-
-// Size and last-write time of a file (false for a directory or what cannot be read).
-bool ReadFileStamp(const char* path, unsigned long long* size, unsigned long long* time);
-// Reads a whole text file into buffer (size bytes, terminated); false when it cannot be read or
-// does not fit.
-bool ReadTextFile(const char* path, char* buffer, DWORD size);
-
 // The entry and the shared-file counts (entry.cpp).
-extern const char kSharedDllsKey[];
 void WriteUninstallEntry();
-void UpdateEstimatedSize();
 const char* InstalledLocation();  // ending in '\', or null
 bool DeleteUninstallEntry();
 // Takes this product's count off a shared file's entry; the value goes at 0.

@@ -1,15 +1,17 @@
 #include <cstring>
 
+#include <shlobj.h>
+
 #include "integration/dde.h"
+#include "integration/ddecommands.h"
 #include "integration/group.h"
 #include "integration/registration.h"
 #include "lifecycle/entrytext.h"
 #include "lifecycle/lifecycle.h"
 #include "lifecycle/parts.h"
-#include "install/names.h"
-#include "shell/paths.h"
 #include "resources/resource.h"
 #include "shell/log.h"
+#include "shell/paths.h"
 #include "shell/text.h"
 
 // What the closing message lists: each item with why it was left.
@@ -31,44 +33,188 @@ static void NoteLeft(int formatId, const char* item)
         leftCut = true;
 }
 
+// What this string table's installation into the installed location can have written: the
+// record is followed only where it names these.
+enum { kMaxScopeNames = 300 };
+static ProductScope scope;
+static const char* scopeNames[kMaxScopeNames];
+static char* scopePool;  // kMaxScopeNames texts of kBufferSize bytes
+static std::size_t scopeUsed;
+static char systemDirectory[kBufferSize];
+static char programsFolders[2][MAX_PATH];
+static const char* programsFolderNames[2];
+
+static void AddScopeName(TextList* list, const char* prefix, const char* name)
+{
+    if (scopeUsed == kMaxScopeNames || name[0] == '\0')
+        return;
+    char* text = scopePool + scopeUsed * kBufferSize;
+    if (!ComposeText(text, kBufferSize, {prefix, name}))
+        return;
+    if (list->count == 0)
+        list->names = scopeNames + scopeUsed;
+    scopeNames[scopeUsed++] = text;
+    ++list->count;
+}
+
+static void AddListedNames(TextList* list, const char* prefix, int countId, int baseId, long most)
+{
+    char text[kBufferSize];
+    long count = ParseNumber(LoadText(countId, text));
+    for (long i = 0; i < count && i < most; ++i)
+        AddScopeName(list, prefix, LoadText(baseId + static_cast<int>(i), text));
+}
+
+static bool BuildProductScope(const char* location)
+{
+    scopePool = static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, kMaxScopeNames * kBufferSize));
+    if (scopePool == nullptr)
+        return false;
+    scope = ProductScope();
+    scopeUsed = 0;
+    scope.location = location;
+    UINT length = GetSystemDirectoryA(systemDirectory, sizeof systemDirectory);
+    if (length == 0 || length >= sizeof systemDirectory)
+        systemDirectory[0] = '\0';
+    scope.systemDirectory = systemDirectory;
+    static char deviceKey[kBufferSize], group[kBufferSize];
+    scope.deviceKey = LoadText(IDS_DEVICE_KEY, deviceKey);
+    scope.group = LoadText(IDS_GROUP_NAME, group);
+    int folders = 0;
+    for (int which : {CSIDL_COMMON_PROGRAMS, CSIDL_PROGRAMS})
+        if (SHGetSpecialFolderPathA(nullptr, programsFolders[folders], which, FALSE))
+            programsFolderNames[folders] = programsFolders[folders], ++folders;
+    scope.programsFolders.names = programsFolderNames;
+    scope.programsFolders.count = static_cast<std::size_t>(folders);
+
+    char text[kBufferSize];
+    // Files below the location: the product list, the shared files' staged copies, the script,
+    // the uninstaller and the record.
+    AddListedNames(&scope.files, "", IDS_PRODUCT_COUNT, IDS_PRODUCT_BASE, IDS_TEMP_BASE - IDS_PRODUCT_BASE);
+    AddListedNames(&scope.files, "System\\", IDS_SYSTEM_COUNT, IDS_SYSTEM_BASE, IDS_GROUP_NAME - IDS_SYSTEM_BASE);
+    for (int id : {IDS_SCRIPT_NAME, IDS_UNINSTALLER, IDS_RECORD_NAME})
+        AddScopeName(&scope.files, "", LoadText(id, text));
+    AddListedNames(&scope.sharedFiles, "", IDS_SYSTEM_COUNT, IDS_SYSTEM_BASE, IDS_GROUP_NAME - IDS_SYSTEM_BASE);
+    for (int id : {IDS_SERVER1, IDS_SERVER2})
+        AddScopeName(&scope.servers, "", LoadText(id, text));
+    long items = ParseNumber(LoadText(IDS_ITEM_COUNT, text));
+    for (long i = 0; i < items && i < 15; ++i)
+        AddScopeName(&scope.items, "", LoadText(IDS_ITEM_BASE + 2 * static_cast<int>(i) + 1, text));
+    if (LoadText(IDS_DOC_FILE, text)[0] != '\0')
+        AddScopeName(&scope.items, "", LoadText(IDS_DOC_CAPTION, text));
+    return true;
+}
+
+// Every line of a known kind that names what this product cannot have written is left alone:
+// said once, and the removal ends with 1.
+static void ReportForeignLines()
+{
+    for (const char* at = recordText; at != nullptr && *at != '\0';) {
+        const char* line = at;
+        RecordEntry entry;
+        bool parsed = ParseRecordLine(at, &entry, &at);
+        if (parsed ? entry.kind == RecordKind::Format || InProductScope(entry, scope)
+                   : std::strspn(line, "\r\n") == std::strcspn(line, "\0"))
+            continue;
+        int length = static_cast<int>(std::strcspn(line, "\r\n"));
+        LogLine("Record line \"%.*s\": not part of this product: left alone", length > 200 ? 200 : length, line);
+        somethingLeft = true;
+    }
+}
+
+// A line of a kind this program does not know (a newer setup's record): nothing is removed, and
+// the entry stays for the setup that wrote it.
+static bool HoldsUnknownLines()
+{
+    for (const char* at = recordText; at != nullptr && *at != '\0';) {
+        RecordEntry entry;
+        if (!ParseRecordLine(at, &entry, &at) && entry.kind == RecordKind::Unknown)
+            return true;
+    }
+    return false;
+}
+
+// The recorded changes of one kind that lie within the product, in the record's order.
 static void ForEachRecorded(RecordKind kind, void (*step)(const RecordEntry& entry))
 {
     for (const char* at = recordText; at != nullptr && *at != '\0';) {
         RecordEntry entry;
-        if (ParseRecordLine(at, &entry, &at) && entry.kind == kind)
+        if (ParseRecordLine(at, &entry, &at) && entry.kind == kind && InProductScope(entry, scope))
             step(entry);
     }
 }
 
+// The File line of a path, if the record holds one within the product.
+static bool FindRecordedFile(const char* path, RecordEntry* file)
+{
+    for (const char* at = recordText; at != nullptr && *at != '\0';)
+        if (ParseRecordLine(at, file, &at) && file->kind == RecordKind::File && lstrcmpiA(file->path, path) == 0 &&
+            InProductScope(*file, scope))
+            return true;
+    return false;
+}
+
 static void UnregisterServer(const RecordEntry& entry)
 {
+    // A server file that is not the one installed is never loaded: whatever replaced it would run
+    // with the removal's rights.
+    RecordEntry file;
+    unsigned long long size, time;
+    if (!FindRecordedFile(entry.path, &file) || !ReadFileStamp(entry.path, &size, &time) ||
+        !FileUnchanged(file, size, time)) {
+        LogLine("Server %s: not the file installed, not loaded", entry.path);
+        NoteLeft(IDS_LEFT_CHANGED, entry.path);
+        return;
+    }
     bool done = CallServerEntry(entry.path, "DllUnregisterServer") == ServerCall::Done;
     LogLine("Server %s: %s", entry.path, done ? "unregistered" : "FAILED to unregister");
     if (!done)
         NoteLeft(IDS_LEFT_FAILED, entry.path);
 }
 
-static void DeleteDdeGroup(const RecordEntry& entry)
+// One conversation with Program Manager: the first command, then the second when there is one;
+// acknowledged when every command was.
+static bool SendToProgramManager(const char* first, const char* second)
 {
-    char command[kBufferSize + 32];
-    INT_PTR acknowledged = 0;
-    if (FormatDeleteGroupCommand(command, sizeof command, entry.path) && CreateDdeWindow(moduleInstance) != nullptr) {
+    bool acknowledged = false;
+    if (CreateDdeWindow(moduleInstance) != nullptr) {
         HWND server = InitiateConversation(progmanService, progmanService);
         if (server != nullptr) {
-            acknowledged = ExecuteCommand(server, command);
+            acknowledged = ExecuteCommand(server, first) && (second == nullptr || ExecuteCommand(server, second));
             if (partnerWindow == server)
                 AnswerTerminate(server);
         }
         DestroyDdeWindow();
     }
+    return acknowledged;
+}
+
+static void DeleteDdeGroup(const RecordEntry& entry)
+{
+    char command[kBufferSize + 32];
+    bool acknowledged =
+        FormatDeleteGroupCommand(command, sizeof command, entry.path) && SendToProgramManager(command, nullptr);
     LogLine("Program group %s: %s", entry.path, acknowledged ? "deleted over DDE" : "FAILED to delete over DDE");
+    if (!acknowledged)
+        NoteLeft(IDS_LEFT_FAILED, entry.path);
+}
+
+// An item this product added to a group that was there before: the group and the other items stay.
+static void DeleteDdeItem(const RecordEntry& entry)
+{
+    char show[kBufferSize + 32];
+    char command[kBufferSize + 32];
+    bool acknowledged = FormatShowGroupCommand(show, sizeof show, scope.group) &&
+                        FormatDeleteItemCommand(command, sizeof command, entry.path) &&
+                        SendToProgramManager(show, command);
+    LogLine("Program item %s: %s", entry.path, acknowledged ? "deleted over DDE" : "FAILED to delete over DDE");
     if (!acknowledged)
         NoteLeft(IDS_LEFT_FAILED, entry.path);
 }
 
 static void RemoveRecordedFile(const RecordEntry& entry)
 {
-    if (leftBehind[0] != '\0' && lstrcmpiA(entry.path, leftBehind) == 0)
+    if ((leftBehind[0] != '\0' && lstrcmpiA(entry.path, leftBehind) == 0) || lstrcmpiA(entry.path, recordPath) == 0)
         return;
     unsigned long long size, time;
     if (!ReadFileStamp(entry.path, &size, &time)) {
@@ -127,9 +273,23 @@ static void DeleteEmptyKey(const RecordEntry& entry)
     }
 }
 
+static const char* countLine;  // the SharedCount line being taken back
+
 static void DropCount(const RecordEntry& entry)
 {
-    DropSharedCount(entry.path);
+    // Once per file, however often and in whatever case the record names it.
+    if (FirstToName(recordText, countLine, entry))
+        DropSharedCount(entry.path);
+}
+
+static void DropCounts()
+{
+    for (const char* at = recordText; at != nullptr && *at != '\0';) {
+        countLine = at;
+        RecordEntry entry;
+        if (ParseRecordLine(at, &entry, &at) && entry.kind == RecordKind::SharedCount && InProductScope(entry, scope))
+            DropCount(entry);
+    }
 }
 
 static bool removedDirectory;
@@ -214,6 +374,17 @@ static int RemoveInstallation(const char* arguments, bool handedOver)
         return kExitDestinationRefused;
     }
     LogLine("Removing the installation in %s", location);
+    if (RecordFormat(recordText) == 0 || HoldsUnknownLines()) {
+        LogLine("Record %s: written by another version of the setup: nothing removed, the entry stays", recordPath);
+        if (FormatWithName(text, sizeof text, LoadText(IDS_REMOVED_EXCEPT, format), name) &&
+            ComposeText(text, sizeof text, {text, "\n", recordPath}))
+            ShowMessage(nullptr, text, MB_OK | MB_ICONINFORMATION);
+        return kExitIncomplete;
+    }
+    if (!BuildProductScope(location)) {
+        LogLine("Removal: no memory: nothing removed");
+        return kExitIncomplete;
+    }
 
     // The uninstaller in the destination cannot delete itself while it runs.
     char module[kBufferSize];
@@ -236,8 +407,10 @@ static int RemoveInstallation(const char* arguments, bool handedOver)
     if (length > 0 && length < sizeof text)
         SetCurrentDirectoryA(text);
 
+    ReportForeignLines();
     ForEachRecorded(RecordKind::Server, UnregisterServer);
     ForEachRecorded(RecordKind::DdeGroup, DeleteDdeGroup);
+    ForEachRecorded(RecordKind::DdeItem, DeleteDdeItem);
     ForEachRecorded(RecordKind::Shortcut, RemoveRecordedFile);
     ForEachRecorded(RecordKind::ShortcutFolder, RemoveFolder);
     ForEachRecorded(RecordKind::DeviceKey, DeleteDeviceKey);
@@ -246,9 +419,12 @@ static int RemoveInstallation(const char* arguments, bool handedOver)
         ForEachRecorded(RecordKind::RegistryKey, DeleteEmptyKey);
     } while (removedKey);
     ForEachRecorded(RecordKind::File, RemoveRecordedFile);
+    // The record goes only once the counts are back: a removal that dies before keeps it.
+    DropCounts();
+    if (TemporaryRecordPath(text))
+        DeleteFileA(text);
     if (!DeleteFileA(recordPath))
         NoteLeft(IDS_LEFT_FAILED, recordPath);
-    ForEachRecorded(RecordKind::SharedCount, DropCount);
     RemoveCreatedDirectories();
     ForEachRecorded(RecordKind::Directory, NoteDirectoryLeft);
     bool entryGone = DeleteUninstallEntry();

@@ -69,7 +69,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         // process can post another; a second sequence would run inside the first.
         if (wParam == kInstallCommand && !installStarted) {
             installStarted = true;
-            if (RunInstallSequence())
+            int completed = RunInstallSequence();
+            UpdateEstimatedSize();
+            if (completed)
                 CompleteInstallation();
         }
         break;
@@ -112,7 +114,9 @@ static int AnswerCommandLine(const CommandLine& command, bool valid)
 static int RunUnattended()
 {
     installStarted = true;
-    if (RunInstallSequence())
+    int completed = RunInstallSequence();
+    UpdateEstimatedSize();
+    if (completed)
         CompleteInstallation();
     if (destinationRefused)
         return kExitDestinationRefused;
@@ -139,6 +143,7 @@ int RunSetup(HINSTANCE instance, const char* programPath, const char* arguments)
         return code;
     }
     runMode = command.mode;
+    installationStarting = BeginInstallation;
     noCancel = command.noCancel;
     noIcons = command.noIcons;
     restartExitCode = command.restartExitCode;

@@ -66,3 +66,35 @@ bool FormatText(char* buffer, std::size_t size, const char* format, ...)
     va_end(again);
     return fits;
 }
+
+// The length of format with the name put in; writes that text to out unless out is null.
+static std::size_t SubstituteName(char* out, const char* format, const char* name)
+{
+    std::size_t at = 0;
+    std::size_t nameLength = std::strlen(name);
+    for (const char* p = format; *p != '\0'; ++p) {
+        if (p[0] == '%' && p[1] == 's') {
+            if (out != nullptr)
+                std::memcpy(out + at, name, nameLength);
+            at += nameLength;
+            ++p;
+            continue;
+        }
+        if (p[0] == '%' && p[1] == '%')
+            ++p;
+        if (out != nullptr)
+            out[at] = *p;
+        ++at;
+    }
+    return at;
+}
+
+bool FormatWithName(char* out, std::size_t size, const char* format, const char* name)
+{
+    std::size_t length = SubstituteName(nullptr, format, name);
+    if (length >= size)
+        return false;
+    SubstituteName(out, format, name);
+    out[length] = '\0';
+    return true;
+}

@@ -16,3 +16,8 @@ bool ComposeText(char* buffer, std::size_t size, std::initializer_list<const cha
 // printf-style formatting that refuses (returns false, buffer unchanged) instead of truncating.
 bool FormatText(char* buffer, std::size_t size, const char* format, ...)
     __attribute__((format(printf, 3, 4)));
+
+// format with every "%s" replaced by name and "%%" by "%"; any other "%" stays as it is, so a
+// string table entry can never make the formatting read arguments that are not there. False,
+// out unchanged, when the result would not fit in size bytes. out must not overlap format or name.
+bool FormatWithName(char* out, std::size_t size, const char* format, const char* name);

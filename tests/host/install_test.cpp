@@ -8,6 +8,8 @@
 #include "install/decisions.h"
 #include "install/names.h"
 #include "install/progressmath.h"
+#include "shell/paths.h"
+#include "shell/text.h"
 
 enum { kOk = 1, kAbort = 3, kRetry = 4, kIgnore = 5, kYes = 6, kNo = 7, kBoxFailed = 0 };
 using A = SharedAction;

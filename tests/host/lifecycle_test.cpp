@@ -4,7 +4,7 @@
 #include <string>
 
 #include "lifecycle/entrytext.h"
-#include "lifecycle/record.h"
+#include "record/record.h"
 
 static std::string Line(RecordKind kind, const char* path, unsigned long long size = 0, unsigned long long time = 0)
 {

@@ -11,6 +11,7 @@
 
 #include "install/copy.h"
 #include "install/names.h"
+#include "shell/paths.h"
 #include "tests/win/copyfiles.h"
 
 enum { kCardSo = 131, kReadme = 133, kTestCard = 135 };  // listed names of the shipped table

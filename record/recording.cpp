@@ -1,11 +1,13 @@
 #include <cstring>
 
-#include "install/names.h"
-#include "lifecycle/lifecycle.h"
-#include "lifecycle/parts.h"
+#include "record/recording.h"
+
 #include "resources/resource.h"
 #include "shell/log.h"
+#include "shell/paths.h"
 #include "shell/text.h"
+
+const char kSharedDllsKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
 
 char* recordText;
 char recordPath[kBufferSize];
@@ -35,22 +37,32 @@ bool ReadTextFile(const char* path, char* buffer, DWORD size)
     return whole;
 }
 
-// Each change reaches the file the moment it is noted, so a run that dies leaves its record up to
-// that point. A new line is appended; a rewritten file's line changes the whole text.
-static void WriteRecord(const char* text, bool append)
+bool TemporaryRecordPath(char* out)
 {
-    if (recordPath[0] == '\0')
-        return;
-    HANDLE file = CreateFileA(recordPath, GENERIC_WRITE, FILE_SHARE_READ, nullptr, append ? OPEN_ALWAYS : CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    DWORD length = static_cast<DWORD>(std::strlen(text)), written = 0;
-    bool done = file != INVALID_HANDLE_VALUE &&
-                (!append || SetFilePointer(file, 0, nullptr, FILE_END) != INVALID_SET_FILE_POINTER) &&
-                WriteFile(file, text, length, &written, nullptr) && written == length;
+    return ComposeText(out, kBufferSize, {recordPath, ".TMP"});
+}
+
+// Each change reaches the file the moment it is noted, so a run that dies leaves its record up to
+// that point. The whole text goes to a temporary file first, which then replaces the record in
+// one step: a crash or a full disk leaves the previous record whole, never an empty or half one.
+static bool SaveRecord()
+{
+    char temporary[kBufferSize];
+    if (recordPath[0] == '\0' || !TemporaryRecordPath(temporary))
+        return false;
+    HANDLE file = CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD length = static_cast<DWORD>(std::strlen(recordText)), written = 0;
+    bool done = file != INVALID_HANDLE_VALUE && WriteFile(file, recordText, length, &written, nullptr) &&
+                written == length && FlushFileBuffers(file);
     if (file != INVALID_HANDLE_VALUE)
-        CloseHandle(file);
-    if (!done)
-        LogLine("Record %s: FAILED to write", recordPath);
+        done = CloseHandle(file) && done;
+    done = done && MoveFileExA(temporary, recordPath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    if (!done) {
+        DeleteFileA(temporary);
+        somethingFailed = true;
+        LogLine("Record %s: FAILED to write (error %lu)", recordPath, GetLastError());
+    }
+    return done;
 }
 
 // True when the change was new to the record and is now in it.
@@ -60,11 +72,11 @@ static bool AddRecordLine(const RecordEntry& entry)
     MergeResult merged = MergeResult::NoRoom;
     if (EnsureRecordText() && FormatRecordLine(line, sizeof line, entry))
         merged = MergeRecordLine(recordText, kRecordSize, line);
-    if (merged == MergeResult::NoRoom)
-        LogLine("Record: no room to note %s", entry.path);
-    if (merged == MergeResult::Appended || merged == MergeResult::Replaced)
-        WriteRecord(merged == MergeResult::Appended ? line : recordText, merged == MergeResult::Appended);
-    return merged == MergeResult::Appended || merged == MergeResult::Replaced;
+    if (merged == MergeResult::NoRoom) {
+        somethingFailed = true;
+        LogLine("Record: FAILED, no room to note %s", entry.path);
+    }
+    return (merged == MergeResult::Appended || merged == MergeResult::Replaced) && SaveRecord();
 }
 
 static void RecordNamed(RecordKind kind, const char* path)
@@ -90,15 +102,26 @@ static void RecordWritten(RecordKind kind, const char* path)
 {
     RecordEntry entry;
     entry.kind = kind;
-    if (!ComposeText(entry.path, sizeof entry.path, {path}) || !ReadFileStamp(path, &entry.size, &entry.time))
+    if (!ComposeText(entry.path, sizeof entry.path, {path}) || !ReadFileStamp(path, &entry.size, &entry.time)) {
+        somethingFailed = true;
+        LogLine("Record: FAILED to note %s", path);
         return;
-    if (AddRecordLine(entry) && kind == RecordKind::File)
-        UpdateEstimatedSize();
+    }
+    AddRecordLine(entry);
 }
 
 void RecordFile(const char* path)
 {
     RecordWritten(RecordKind::File, path);
+}
+
+void RecordFileStarted(const char* path)
+{
+    RecordEntry entry;
+    entry.kind = RecordKind::File;
+    entry.size = entry.time = kAnyStamp;
+    if (ComposeText(entry.path, sizeof entry.path, {path}))
+        AddRecordLine(entry);
 }
 
 void RecordShortcut(const char* path)
@@ -119,6 +142,11 @@ void RecordServer(const char* path)
 void RecordDdeGroup(const char* name)
 {
     RecordNamed(RecordKind::DdeGroup, name);
+}
+
+void RecordDdeItem(const char* caption)
+{
+    RecordNamed(RecordKind::DdeItem, caption);
 }
 
 void RecordShortcutFolder(const char* path)
@@ -179,41 +207,31 @@ void CountSharedFile(const char* fileName)
     LogLine("Shared file %s: count %s %lu", path, counted ? "now" : "FAILED, stays", counted ? count : count - 1);
 }
 
-// The program copied into the destination, which removes the installation later.
-static void CopyUninstaller()
+bool OpenInstallationRecord()
 {
-    char module[kBufferSize];
-    char target[kBufferSize];
     char name[kBufferSize];
-    DWORD length = GetModuleFileNameA(nullptr, module, sizeof module);
-    if (length == 0 || length >= sizeof module ||
-        !ComposeText(target, sizeof target, {destinationDirectory, LoadText(IDS_UNINSTALLER, name)}))
-        return;
-    if (lstrcmpiA(module, target) == 0 || CopyFileA(module, target, FALSE)) {
-        RecordFile(target);
-        LogLine("Uninstaller %s: copied", target);
-    } else {
+    char* earlierText = nullptr;
+    if (!ComposeText(recordPath, sizeof recordPath, {destinationDirectory, LoadText(IDS_RECORD_NAME, name)}) ||
+        !EnsureRecordText() || (earlierText = AllocateRecord()) == nullptr) {
+        recordPath[0] = '\0';
         somethingFailed = true;
-        LogLine("Uninstaller %s: FAILED to copy", target);
+        LogLine("Record: FAILED, the destination is too long for it or no memory");
+        return false;
     }
-}
-
-void BeginInstallationRecord()
-{
-    char name[kBufferSize];
-    if (!ComposeText(recordPath, sizeof recordPath, {destinationDirectory, LoadText(IDS_RECORD_NAME, name)})) {
-        recordPath[0] = '\0';
-        LogLine("Record: the destination is too long for it");
-        return;
-    }
-    // What was noted before (directories the checks created) joins the earlier record, if any.
-    char* earlierText = AllocateRecord();
-    if (!EnsureRecordText() || earlierText == nullptr) {
-        recordPath[0] = '\0';
-        LogLine("Record: no memory for it");
-        return;
-    }
+    // What was noted before (directories the checks created) joins the earlier record, if any,
+    // below the format line.
     bool earlier = ReadTextFile(recordPath, earlierText, kRecordSize);
+    // One that is there but cannot be read whole, or that a newer setup wrote, is never replaced:
+    // its removal would be lost.
+    if ((!earlier && GetFileAttributesA(recordPath) != INVALID_FILE_ATTRIBUTES) ||
+        !StartRecordText(earlierText, kRecordSize)) {
+        LogLine("Record %s: FAILED, the earlier record cannot be read or is of another format: kept as it is",
+                recordPath);
+        HeapFree(GetProcessHeap(), 0, earlierText);
+        recordPath[0] = '\0';
+        somethingFailed = true;
+        return false;
+    }
     for (const char* at = recordText; at != nullptr && *at != '\0';) {
         char line[kBufferSize + 64];
         std::size_t length = std::strcspn(at, "\r\n");
@@ -227,8 +245,6 @@ void BeginInstallationRecord()
     }
     HeapFree(GetProcessHeap(), 0, recordText);
     recordText = earlierText;
-    WriteRecord(recordText, false);
     LogLine("Record %s: %s", recordPath, earlier ? "merged with the earlier installation's" : "started");
-    WriteUninstallEntry();
-    CopyUninstaller();
+    return SaveRecord();
 }
