@@ -5,6 +5,7 @@
 #include "destination/tree.h"
 #include "install/install.h"
 #include "resources/resource.h"
+#include "shell/log.h"
 #include "shell/shell.h"
 #include "shell/text.h"
 
@@ -28,8 +29,13 @@ int CheckDestinationDirectory(const char* entry)
     // Local, not a message buffer: the question below dispatches messages that rewrite those.
     char work[kBufferSize];
     // A file of that name counts as well: the copy will report it, not this check.
-    if (!TrimEntry(work, entry) || PathExists(work))
+    if (!TrimEntry(work, entry))
         return 1;
+    if (PathExists(work)) {
+        // It may be shared with other software: its access list is not the setup's to change.
+        LogLine("Destination %s: already there, its access list is kept", work);
+        return 1;
+    }
     // Unattended, a missing destination is created.
     if (ShowMessageOr(mainWindow, LoadMessage(IDS_CREATE_DIR), MB_YESNO | MB_ICONQUESTION, IDYES) == IDNO ||
         destinationExitChosen)

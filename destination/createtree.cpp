@@ -1,6 +1,8 @@
 #include <windows.h>
 
+#include "destination/destination.h"
 #include "destination/tree.h"
+#include "shell/log.h"
 #include "record/recording.h"
 
 bool PathExists(const char* path)
@@ -17,8 +19,9 @@ static bool MakeLevel(const char* level)
 {
     if (PathExists(level))
         return true;
-    if (CreateDirectoryA(level, nullptr)) {
+    if (CreateProtectedDirectory(level)) {
         RecordDirectory(level);  // removal takes back only what this installation made
+        LogLine("Directory %s: created, SYSTEM and Administrators full control, Users read and execute", level);
         return true;
     }
     // A find query misses roots and levels that end with a separator ("c:\a/", "c:\a\\b"),

@@ -38,3 +38,14 @@ using DiskFreeSpaceQuery = BOOL(WINAPI*)(LPCSTR root, LPDWORD sectorsPerCluster,
                                          LPDWORD bytesPerSector, LPDWORD freeClusters,
                                          LPDWORD totalClusters);
 extern DiskFreeSpaceQuery queryDiskFreeSpace;
+
+// The access list of the directories the setup creates (SYSTEM and Administrators full control,
+// Users read and execute, inherited below, nothing inherited from above).
+struct ProtectedDescriptor {
+    SECURITY_DESCRIPTOR descriptor;
+    DWORD acl[64];                      // the access list the descriptor points to
+    DWORD sids[3][SECURITY_MAX_SID_SIZE / sizeof(DWORD)];  // the entries' owners
+};
+bool BuildProtectedDescriptor(ProtectedDescriptor* out);
+// Creates one directory with that access list; false as CreateDirectoryA or when it cannot be made.
+bool CreateProtectedDirectory(const char* path);

@@ -1,11 +1,14 @@
 #include "integration/group.h"
 
+#include <shlobj.h>
+
 #include "integration/shortcuts.h"
 #include "shell/log.h"
 
 #include "integration/dde.h"
 #include "integration/ddecommands.h"
 #include "resources/resource.h"
+#include "shell/paths.h"
 #include "shell/shell.h"
 #include "shell/text.h"
 #include "record/recording.h"
@@ -132,9 +135,28 @@ static void AddShortcut(const char* caption, const char* commandLine)
     LogItem(caption, outcomes[static_cast<int>(result)], result > ShortcutResult::ProgramNotFound);
 }
 
+// The group was there before this installation (another product's items may be in it): the
+// removal then takes back this product's items only, so each is noted.
+static bool groupExisted;
+
 static void AddDdeItem(const char* caption, const char* commandLine)
 {
-    AddProgramItem(caption, commandLine);
+    if (AddProgramItem(caption, commandLine) && groupExisted)
+        RecordDdeItem(caption);
+}
+
+// Program Manager keeps a group as a folder of a Programs menu, the all-users one or the user's.
+static bool GroupFolderExists(const char* name)
+{
+    for (int which : {CSIDL_COMMON_PROGRAMS, CSIDL_PROGRAMS}) {
+        char path[MAX_PATH];
+        if (!SHGetSpecialFolderPathA(nullptr, path, which, FALSE) || !JoinPath(path, sizeof path, path, name))
+            continue;
+        DWORD attributes = GetFileAttributesA(path);
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+            return true;
+    }
+    return false;
 }
 
 // The group as a Start Menu folder of shortcuts with the same command lines and captions; why
@@ -172,9 +194,12 @@ void CreateProgramIcons()
     // The waits dispatch nothing but DDE messages, so the texts stay in the shared buffers: the
     // group name in the first, each caption in the second.
     noServerAnswered = false;
-    if (CreateProgramGroup(LoadMessage(IDS_GROUP_NAME), "") != nullptr) {
-        LogLine("Program group %s: over DDE with Program Manager", messageBuffer);
-        RecordDdeGroup(messageBuffer);
+    groupExisted = GroupFolderExists(LoadMessage(IDS_GROUP_NAME));
+    if (CreateProgramGroup(messageBuffer, "") != nullptr) {
+        LogLine("Program group %s: over DDE with Program Manager%s", messageBuffer,
+                groupExisted ? ", there before: only its items are this product's" : "");
+        if (!groupExisted)
+            RecordDdeGroup(messageBuffer);
         ForEachProgramItem(count, AddDdeItem);
     } else if (noServerAnswered) {
         CreateShortcutGroup(count, "no Program Manager answered");

@@ -26,19 +26,34 @@ bool IsHandOverCopy()
     return GetEnvironmentVariableA(kHandOverVariable, nullptr, 0) != 0;
 }
 
-bool TakeHandOver()
+// Only the process that made the copy can hand over: anyone can set the variable, and a removal
+// that trusted it would wait on, report to or outlive whatever the numbers name.
+HandOver TakeHandOver()
 {
     char value[64];
     DWORD length = GetEnvironmentVariableA(kHandOverVariable, value, sizeof value);
-    if (length == 0 || length >= sizeof value)
-        return false;
+    if (length == 0)
+        return HandOver::None;
     SetEnvironmentVariableA(kHandOverVariable, nullptr);
-    const char* blank = std::strchr(value, ' ');
-    if (blank == nullptr)
-        return false;
+    const char* blank = length < sizeof value ? std::strchr(value, ' ') : nullptr;
+    if (blank == nullptr || value[0] < '0' || value[0] > '9' || blank[1] < '0' || blank[1] > '9')
+        return HandOver::Refused;
     reportPipe = HandleFromNumber(value);
     firstProcess = HandleFromNumber(blank + 1);
-    return true;
+    char module[kBufferSize];
+    const char* location = InstalledLocation();
+    DWORD moduleLength = GetModuleFileNameA(nullptr, module, sizeof module);
+    bool inside = location == nullptr || moduleLength == 0 || moduleLength >= sizeof module ||
+                  (moduleLength >= std::strlen(location) &&
+                   CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, module, static_cast<int>(std::strlen(location)),
+                                 location, -1) == CSTR_EQUAL);
+    DWORD processId = GetProcessId(firstProcess);
+    if (inside || GetFileType(reportPipe) != FILE_TYPE_PIPE || processId == 0 || processId == GetCurrentProcessId() ||
+        WaitForSingleObject(firstProcess, 0) != WAIT_TIMEOUT) {
+        reportPipe = firstProcess = nullptr;
+        return HandOver::Refused;
+    }
+    return HandOver::Valid;
 }
 
 void ReportHandOver(DWORD code)
@@ -51,6 +66,8 @@ void ReportHandOver(DWORD code)
 void FinishHandOver(const char* leftBehind)
 {
     // The first process ends as soon as it has read the code; a minute covers a loaded machine.
+    // Its mutex comes to this process the moment it ends, so no other setup starts in between.
+    TakeSetupMutex(60000);
     bool ended = WaitForSingleObject(firstProcess, 60000) == WAIT_OBJECT_0;
     CloseHandle(firstProcess);
     if (leftBehind != nullptr && leftBehind[0] != '\0') {
@@ -92,7 +109,7 @@ int HandOverRemoval(const char* arguments)
     char commandLine[2 * kBufferSize + 600];
     bool ready = CreatePipe(&readEnd, &writeEnd, &inherited, 0) &&
                  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0) &&
-                 DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self, SYNCHRONIZE,
+                 DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self, SYNCHRONIZE | PROCESS_QUERY_INFORMATION,
                                  TRUE, 0) &&
                  FormatText(value, sizeof value, "%lu %lu", static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(writeEnd)),
                             static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(self))) &&

@@ -13,7 +13,10 @@ bool DeleteUninstallEntry();
 void DropSharedCount(const char* path);
 
 // The hand-over to a temporary copy (handover.cpp).
-bool TakeHandOver();                          // this process is the copy: the first one waits
+// Whether this process is a removal's temporary copy, handed over to by a live first process
+// through a pipe, from outside the installed location; Refused for anything else that claims it.
+enum class HandOver { None, Valid, Refused };
+HandOver TakeHandOver();
 int HandOverRemoval(const char* arguments);   // runs the copy and returns its result
 void ReportHandOver(DWORD code);              // lets the first process end with code
 void FinishHandOver(const char* leftBehind);  // once it has: leftBehind (may be null) and self

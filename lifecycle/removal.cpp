@@ -409,8 +409,8 @@ static int RemoveInstallation(const char* arguments, bool handedOver)
 
     ReportForeignLines();
     ForEachRecorded(RecordKind::Server, UnregisterServer);
-    ForEachRecorded(RecordKind::DdeGroup, DeleteDdeGroup);
     ForEachRecorded(RecordKind::DdeItem, DeleteDdeItem);
+    ForEachRecorded(RecordKind::DdeGroup, DeleteDdeGroup);
     ForEachRecorded(RecordKind::Shortcut, RemoveRecordedFile);
     ForEachRecorded(RecordKind::ShortcutFolder, RemoveFolder);
     ForEachRecorded(RecordKind::DeviceKey, DeleteDeviceKey);
@@ -445,7 +445,12 @@ static int RemoveInstallation(const char* arguments, bool handedOver)
 
 int RunRemoval(const char* arguments)
 {
-    bool handedOver = TakeHandOver();
+    HandOver handOver = TakeHandOver();
+    if (handOver == HandOver::Refused) {
+        LogLine("Removal: a hand-over that no removal of this product made: refused, nothing removed");
+        return kExitBadCommandLine;
+    }
+    bool handedOver = handOver == HandOver::Valid;
     int code = RemoveInstallation(arguments, handedOver);
     if (handedOver) {
         ReportHandOver(static_cast<DWORD>(code));

@@ -55,6 +55,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 enum { kExitInstalled = 0, kExitIncomplete = 1, kExitDestinationRefused = 2, kExitBadCommandLine = 3,
        kExitCancelled = 4, kExitRestartNeeded = 3010,
        kExitSetupInProgress = 1618 };  // another installation or removal holds the machine
+// Takes the machine-wide mutex of installations and removals, waiting at most wait ms; false
+// when another process holds it.
+bool TakeSetupMutex(DWORD wait);
 int RunSetup(HINSTANCE instance, const char* programPath, const char* arguments = "");
 void CompleteInstallation();
 extern bool installStarted;  // the install command has been taken; later ones are ignored

@@ -127,6 +127,22 @@ static int RunUnattended()
     return restartNeeded ? static_cast<int>(restartExitCode) : static_cast<int>(kExitInstalled);
 }
 
+static HANDLE setupMutex;
+
+// One installation or removal at a time on the machine: two would count shared files twice and
+// interleave their records. The mutex is held until the process ends.
+bool TakeSetupMutex(DWORD wait)
+{
+    char name[kBufferSize];
+    if (setupMutex == nullptr)
+        setupMutex = CreateMutexA(nullptr, FALSE, LoadText(IDS_SETUP_MUTEX, name));
+    // One that cannot even be opened (made by another session with other rights) is held too.
+    if (setupMutex == nullptr)
+        return false;
+    DWORD result = WaitForSingleObject(setupMutex, wait);
+    return result == WAIT_OBJECT_0 || result == WAIT_ABANDONED;
+}
+
 int RunSetup(HINSTANCE instance, const char* programPath, const char* arguments)
 {
     moduleInstance = instance;
@@ -144,6 +160,18 @@ int RunSetup(HINSTANCE instance, const char* programPath, const char* arguments)
     }
     runMode = command.mode;
     installationStarting = BeginInstallation;
+    // A removal's temporary copy takes the mutex over from the process that started it.
+    if (!(command.uninstall && IsHandOverCopy()) && !TakeSetupMutex(0)) {
+        char format[kBufferSize];
+        char name[kBufferSize];
+        char text[2 * kBufferSize];
+        LogLine("Another installation or removal is in progress: nothing done");
+        if (FormatWithName(text, sizeof text, LoadText(IDS_SETUP_RUNNING, format), LoadText(IDS_DISPLAY_NAME, name)))
+            ShowMessage(nullptr, text, MB_OK | MB_ICONINFORMATION);
+        LogLine("Exit code %d", kExitSetupInProgress);
+        CloseLog();
+        return kExitSetupInProgress;
+    }
     noCancel = command.noCancel;
     noIcons = command.noIcons;
     restartExitCode = command.restartExitCode;

@@ -86,8 +86,14 @@ TEST_F(Dialogs, TitleScreenBehindEnterPathThenExitSetup)
 
 // Title window, "Enter Path" (a path typed, "Yes" to create it), and the completion message in
 // front of every other window, even one that the shell opens after it.
+// The group is there already, with another product's item: it and the group stay at removal.
 TEST_F(Dialogs, TypedPathInstallsAndTheCompletionMessageIsInFront)
 {
+    char programs[MAX_PATH] = {};
+    ASSERT_EQ(SHGetFolderPathA(nullptr, CSIDL_PROGRAMS, nullptr, SHGFP_TYPE_CURRENT, programs), S_OK);
+    const std::string group = std::string(programs) + "\\OLE for Point of Sale\\", other = group + "Other Product.lnk";
+    ASSERT_TRUE(CreateDirectoryA(group.c_str(), nullptr));
+    std::ofstream(other) << "another product's";
     SetupRun setup(Dist() + "SETUP.EXE");
     HWND title = setup.WaitForWindow("QVXSETUP", kTitle);
     HWND dialog = setup.WaitForWindow("#32770", kDestinationCaption);
@@ -128,11 +134,12 @@ TEST_F(Dialogs, TypedPathInstallsAndTheCompletionMessageIsInFront)
     EXPECT_EQ(setup.Exit(), 0u);
     ExpectInstalled("c:\\qvxe2e\\ui\\");
 
-    // A group made over DDE goes over DDE; the distribution's setup finds the installation through
+    // Items added over DDE go over DDE; the distribution's setup finds the installation through
     // its Programs and Features entry.
     const std::string program = Dist() + "SETUP.EXE";
     EXPECT_EQ(SetupRun(program, "\"" + program + "\" /UNINSTALL /VERYSILENT").Exit(), 0u);
-    EXPECT_EQ(StartMenuGroup(), "");
+    EXPECT_EQ(Bytes(other), "another product's");
+    EXPECT_FALSE(Exists(group + "Sample MSR Test Program.lnk"));
     EXPECT_FALSE(Exists("c:\\qvxe2e\\ui"));
 }
 

@@ -245,4 +245,95 @@ TEST_F(Lifecycle, ChangedFileKeptSecondRemovalAndCancelledInstallation)
     ExpectCounts(0);
 }
 
+// A user who can write the installed location appends lines in the record's own form and puts
+// another DLL in CARD.OCX's place: the removal changes nothing outside the product and loads no
+// foreign code, but still removes the product; a value another program put into a parent key
+// keeps that key.
+TEST_F(Lifecycle, TamperedRecordAndReplacedServerTouchNothingOutside)
+{
+    ASSERT_EQ(Install("/VERYSILENT /DIR=" + kPlace), 0u) << Bytes(kLog);
+    // A hand-over that no removal made (this process's own pseudo-handle twice) is refused.
+    SetEnvironmentVariableA("QVX_REMOVAL_HANDOVER", "-1 -1");
+    EXPECT_EQ(Install("/UNINSTALL /VERYSILENT", kPlace + "UNINST.EXE"), 3u);
+    SetEnvironmentVariableA("QVX_REMOVAL_HANDOVER", nullptr);
+    EXPECT_TRUE(Exists(kPlace + "CARDSO.DLL") && Exists(kPlace + "SETUP.REC"));
+    const std::string outside = std::string(kScratch) + "outside.txt", empty = std::string(kScratch) + "empty",
+                      planted = std::string(kScratch) + "planted.dll", marker = std::string(kScratch) + "planted.txt",
+                      other = SystemPath("QVXOTHER.DLL");
+    std::ofstream(outside) << "another program's";
+    ASSERT_TRUE(CreateDirectoryA(empty.c_str(), nullptr));
+    const std::string dll = Dist() + "..\\wintests\\planted_lz32.dll";
+    ASSERT_TRUE(CopyFileA(dll.c_str(), planted.c_str(), FALSE) && CopyFileA(dll.c_str(), (kPlace + "CARD.OCX").c_str(), FALSE));
+    HKEY key;
+    DWORD two = 2;
+    for (const char* name : {"SOFTWARE\\QvxOther", "SOFTWARE\\OLEforRetail\\ServiceOPOS\\MSR\\OTHER", "SOFTWARE\\OLEforRetail"}) {
+        ASSERT_EQ(RegCreateKeyA(HKEY_LOCAL_MACHINE, name, &key), ERROR_SUCCESS);
+        RegSetValueExA(key, "Keep", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&two), sizeof two);
+        RegCloseKey(key);
+    }
+    SHSetValueA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs", other.c_str(), REG_DWORD,
+                &two, sizeof two);
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    GetFileAttributesExA(outside.c_str(), GetFileExInfoStandard, &data);
+    char stamp[40];
+    wsprintfA(stamp, "%016lX %08lX%08lX ", data.nFileSizeLow, data.ftLastWriteTime.dwHighDateTime,
+              data.ftLastWriteTime.dwLowDateTime);
+    std::string mfc = SystemPath("MFC42.DLL");
+    std::transform(mfc.begin(), mfc.end(), mfc.begin(), ::tolower);
+    std::ofstream(kPlace + "SETUP.REC", std::ios::app)
+        << "File " << stamp << outside << "\r\nFile " << stamp << kPlace << "..\\outside.txt\r\nDirectory " << empty
+        << "\r\nServer " << planted << "\r\nRegistryKey SOFTWARE\\QvxOther\r\nDeviceKey SOFTWARE\\OLEforRetail\\"
+        << "ServiceOPOS\\MSR\\OTHER\r\nSharedCount " << other << "\r\nSharedCount " << mfc << "\r\n";
+
+    EXPECT_EQ(Install("/UNINSTALL /VERYSILENT", kPlace + "UNINST.EXE"), 1u);
+    EXPECT_TRUE(WaitFor(60000, [] { return Bytes(kLog).find("\r\nExit code 1\r\n") != std::string::npos; }));
+    const std::string log = Bytes(kLog);
+    EXPECT_NE(log.find("not part of this product: left alone"), std::string::npos) << log;
+    EXPECT_FALSE(Exists(marker)) << "a foreign DLL was loaded: " << Bytes(marker);
+    EXPECT_EQ(Bytes(outside), "another program's");
+    EXPECT_TRUE(Exists(empty));
+    for (const char* name : {"SOFTWARE\\QvxOther", "SOFTWARE\\OLEforRetail\\ServiceOPOS\\MSR\\OTHER", "SOFTWARE\\OLEforRetail"}) {
+        DWORD value = 0, size = sizeof value;
+        EXPECT_EQ(SHGetValueA(HKEY_LOCAL_MACHINE, name, "Keep", nullptr, &value, &size), ERROR_SUCCESS) << name;
+    }
+    EXPECT_EQ(SharedCount("QVXOTHER.DLL"), 2);
+    ExpectCounts(0);  // each once, whatever case the record names it in
+    // The product is gone but for the changed server, which stays registered as it was.
+    EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, kDeviceKey, nullptr), "(none)");
+    EXPECT_FALSE(Exists(kPlace + "CARDSO.DLL") || Exists(kPlace + "SAMPLE") || Exists(kPlace + "SETUP.REC"));
+    EXPECT_NE(log.find("Server " + kPlace + "CARD.OCX: not the file installed, not loaded"), std::string::npos);
+    EXPECT_EQ(RegistryString(HKEY_CLASSES_ROOT, std::string("CLSID\\") + QVX_SERVICE_CLSID_TEXT + "\\InprocServer32",
+                             nullptr), "(none)");
+    EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, kEntry, "DisplayName"), "(none)");
+}
+
+// A second setup while one runs (a double start, two deployment agents) changes nothing and ends
+// with 1618; the counts are one installation's, and the removal after it takes them back.
+TEST_F(Lifecycle, OneSetupAtATime)
+{
+    const std::string program = Dist() + "SETUP.EXE";
+    {
+        // The first holds the machine from its start: here, while it asks for the destination.
+        SetupRun first(program, "\"" + program + "\" /DIR=" + kPlace);
+        HWND dialog = first.WaitForWindow("#32770", kDestinationCaption);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(Install("/VERYSILENT /DIR=" + std::string(kScratch) + "second\\"), 1618u);
+        EXPECT_NE(Bytes(kLog).find("Another installation or removal is in progress: nothing done"), std::string::npos);
+        EXPECT_EQ(Install("/VERYSILENT /UNINSTALL"), 1618u);
+        Click(dialog, IDOK);
+        HWND question = first.WaitForBox("The specified directory does not exist.\nDo you want to create the directory?");
+        ASSERT_NE(question, nullptr);
+        Click(question, IDYES);
+        HWND done = first.WaitForBox("Program installation is now complete.");
+        ASSERT_NE(done, nullptr);
+        Click(done, IDOK);
+        EXPECT_EQ(first.Exit(), 0u);
+    }
+    EXPECT_FALSE(Exists(std::string(kScratch) + "second"));
+    ExpectCounts(1);
+    EXPECT_EQ(QuietRemoval(), 0u);
+    ExpectRemoved(kPlace);
+    ExpectCounts(0);
+}
+
 }  // namespace

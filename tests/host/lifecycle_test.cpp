@@ -116,3 +116,103 @@ TEST(EntryTexts, CommandsIconDateAndGroup)
     EXPECT_FALSE(FormatDeleteGroupCommand(text, 20, "OLE for Point of Sale"));
     EXPECT_STREQ(text, "keep");
 }
+
+// The format line goes first once; a record a newer setup wrote is never taken for one of ours;
+// a merged line never joins a last line that lacks its break.
+TEST(Record, FormatLineAndLinesOfTheirOwn)
+{
+    char record[200] = "Server c:\\q\\CARD";
+    EXPECT_EQ(RecordFormat(record), 1u);
+    ASSERT_TRUE(StartRecordText(record, sizeof record));
+    ASSERT_EQ(MergeRecordLine(record, sizeof record, "Server c:\\q\\CARDSO.DLL\r\n"), MergeResult::Appended);
+    EXPECT_STREQ(record, "Record 2\r\nServer c:\\q\\CARD\r\nServer c:\\q\\CARDSO.DLL\r\n");
+    ASSERT_TRUE(StartRecordText(record, sizeof record));  // again: still one format line
+    EXPECT_EQ(std::string(record).find("Record", 1), std::string::npos);
+    RecordEntry read;
+    const char* next;
+    EXPECT_FALSE(ParseRecordLine("NewKind c:\\q", &read, &next));
+    EXPECT_EQ(read.kind, RecordKind::Unknown);
+    for (const char* newer : {"Record 3\r\nFile 1 1 c:\\q\\A\r\n", "Record\r\n", "Record 2x\r\n"}) {
+        std::strcpy(record, newer);
+        EXPECT_EQ(RecordFormat(record), 0u) << newer;
+        EXPECT_FALSE(StartRecordText(record, sizeof record));
+        EXPECT_STREQ(record, newer);
+    }
+}
+
+// Hostile lines, as a user who could edit the record would write them: only what this product's
+// installation into c:\OPOS\QVX can have written is followed.
+TEST(Record, ScopeFollowsOnlyWhatTheProductWrote)
+{
+    const char* const programs[] = {"C:\\ProgramData\\Start Menu\\Programs", "c:\\users\\u\\Start Menu\\Programs"};
+    const char* const files[] = {"CARD.OC_", "SAMPLE\\TESTCARD.EX_", "README.DOC", "System\\MFC42.DL_", "UNINST.EXE"};
+    const char* const shared[] = {"MFC42.DL_"};
+    const char* const items[] = {"MSR Documentation"};
+    const char* const servers[] = {"CARD.OCX"};
+    ProductScope scope;
+    scope.location = "c:\\OPOS\\QVX\\";
+    scope.systemDirectory = "C:\\windows\\system32";
+    scope.deviceKey = "SOFTWARE\\OLEforRetail\\ServiceOPOS\\MSR\\QVXMSR";
+    scope.group = "OLE for Point of Sale";
+    scope.programsFolders = {programs, 2};
+    scope.files = {files, 5};
+    scope.sharedFiles = {shared, 1};
+    scope.items = {items, 1};
+    scope.servers = {servers, 1};
+    const struct { RecordKind kind; const char* path; bool followed; } lines[] = {
+        {RecordKind::File, "C:\\opos\\qvx\\card.ocx", true},
+        {RecordKind::File, "c:\\OPOS\\QVX\\SAMPLE\\TESTCARD.EXE", true},
+        {RecordKind::File, "c:\\OPOS\\QVX\\System\\MFC42.DLL", true},
+        {RecordKind::File, "c:\\OPOS\\QVX\\CARDSO.DLL.QVXNEW", false},  // not listed, staged or not
+        {RecordKind::File, "c:\\OPOS\\QVX\\CARD.OCX.QVXNEW", true},
+        {RecordKind::File, "c:\\windows\\system32\\kernel32.dll", false},
+        {RecordKind::File, "c:\\OPOS\\QVX\\..\\..\\boot.ini", false},
+        {RecordKind::File, "c:\\OPOS\\QVX\\.\\CARD.OCX", false},
+        {RecordKind::File, "c:\\OPOS\\QVX\\\\CARD.OCX", false},
+        {RecordKind::File, "c:\\OPOS\\QVX\\CARD.OCX:evil", false},
+        {RecordKind::File, "c:\\OPOS\\QVX\\CARD.OCX.", false},
+        {RecordKind::File, "c:\\OPOS\\QVX\\README~1.DOC", false},  // a short name is not a listed one
+        {RecordKind::File, "c:\\OPOS\\QVXX\\CARD.OCX", false},
+        {RecordKind::File, "\\\\server\\share\\CARD.OCX", false},
+        {RecordKind::Shortcut, "c:\\users\\u\\Start Menu\\Programs\\OLE for Point of Sale\\MSR Documentation.lnk", true},
+        {RecordKind::Shortcut, "c:\\users\\u\\Start Menu\\Programs\\Other\\MSR Documentation.lnk", false},
+        {RecordKind::Shortcut, "c:\\users\\u\\Start Menu\\Programs\\OLE for Point of Sale\\Other.lnk", false},
+        {RecordKind::Directory, "c:\\OPOS", true},
+        {RecordKind::Directory, "c:\\OPOS\\QVX\\SAMPLE", true},
+        {RecordKind::Directory, "c:\\", false},
+        {RecordKind::Directory, "c:\\Other", false},
+        {RecordKind::ShortcutFolder, "C:\\ProgramData\\Start Menu\\Programs\\OLE for Point of Sale", true},
+        {RecordKind::ShortcutFolder, "C:\\ProgramData\\Start Menu\\Programs", false},
+        {RecordKind::Server, "c:\\OPOS\\QVX\\CARD.OCX", true},
+        {RecordKind::Server, "c:\\temp\\CARD.OCX", false},
+        {RecordKind::DeviceKey, "software\\oleforretail\\serviceopos\\msr\\qvxmsr", true},
+        {RecordKind::DeviceKey, "SOFTWARE\\OLEforRetail\\ServiceOPOS\\MSR\\OTHER", false},
+        {RecordKind::RegistryKey, "SOFTWARE\\OLEforRetail", true},
+        {RecordKind::RegistryKey, "SOFTWARE\\Other", false},
+        {RecordKind::RegistryKey, "SOFTWARE\\OLEforRetail\\", false},
+        {RecordKind::SharedCount, "C:\\WINDOWS\\SYSTEM32\\mfc42.dll", true},
+        {RecordKind::SharedCount, "C:\\windows\\system32\\OTHER.DLL", false},
+        {RecordKind::SharedCount, "C:\\windows\\MFC42.DLL", false},
+        {RecordKind::DdeGroup, "OLE for Point of Sale", true},
+        {RecordKind::DdeGroup, "Accessories", false},
+        {RecordKind::DdeItem, "MSR Documentation", true},
+        {RecordKind::DdeItem, "Other Product", false},
+    };
+    for (const auto& line : lines) {
+        RecordEntry entry{line.kind, 1, 1, ""};
+        std::strcpy(entry.path, line.path);
+        EXPECT_EQ(InProductScope(entry, scope), line.followed) << line.path;
+    }
+    // A count is taken back once, whatever case the record names it in.
+    const std::string record = "Record 2\r\nSharedCount C:\\w\\MFC42.DLL\r\nDirectory c:\\a\r\nSharedCount c:\\W\\mfc42.dll\r\n";
+    const char* at = record.c_str();
+    bool first[4];
+    for (int i = 0; i < 4; ++i) {
+        const char* line = at;
+        RecordEntry entry;
+        ParseRecordLine(at, &entry, &at);
+        first[i] = FirstToName(record.c_str(), line, entry);
+    }
+    EXPECT_TRUE(first[1]);
+    EXPECT_FALSE(first[3]);
+}

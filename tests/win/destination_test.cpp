@@ -135,3 +135,39 @@ TEST(Destination, OffersTheDefaultFiltersTypingAndChecksEntriesUntilOneIsTakenOr
     EXPECT_EQ(rootAsked, "");
     DestroyWindow(dialog);
 }
+
+// Directories the setup creates keep users from changing what an administrator later runs or
+// removes. Wine keeps no descriptor on files, so the one the program builds is what is checked.
+TEST(Destination, CreatedDirectoriesGetAProtectedAccessList)
+{
+    ProtectedDescriptor protection;
+    ASSERT_TRUE(BuildProtectedDescriptor(&protection));
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    ASSERT_TRUE(GetSecurityDescriptorControl(&protection.descriptor, &control, &revision));
+    EXPECT_TRUE(control & SE_DACL_PROTECTED) << "inherits from above";
+    BOOL present = FALSE, defaulted = TRUE;
+    ACL* acl = nullptr;
+    ASSERT_TRUE(GetSecurityDescriptorDacl(&protection.descriptor, &present, &acl, &defaulted));
+    ASSERT_TRUE(present && acl != nullptr && IsValidAcl(acl));
+    EXPECT_FALSE(defaulted);
+    const struct { WELL_KNOWN_SID_TYPE who; DWORD rights; } expected[] = {
+        {WinLocalSystemSid, FILE_ALL_ACCESS}, {WinBuiltinAdministratorsSid, FILE_ALL_ACCESS},
+        {WinBuiltinUsersSid, FILE_GENERIC_READ | FILE_GENERIC_EXECUTE}};
+    ASSERT_EQ(acl->AceCount, 3);
+    for (DWORD i = 0; i < acl->AceCount; ++i) {
+        ACCESS_ALLOWED_ACE* ace = nullptr;
+        ASSERT_TRUE(GetAce(acl, i, reinterpret_cast<void**>(&ace)));
+        EXPECT_EQ(ace->Header.AceType, ACCESS_ALLOWED_ACE_TYPE);
+        EXPECT_EQ(ace->Header.AceFlags, OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE) << i;
+        EXPECT_EQ(ace->Mask, expected[i].rights) << i;
+        EXPECT_FALSE(ace->Mask & (FILE_WRITE_DATA | FILE_APPEND_DATA | DELETE | WRITE_DAC) && i == 2) << "Users may write";
+        EXPECT_TRUE(IsWellKnownSid(&ace->SidStart, expected[i].who)) << i;
+    }
+    const char path[] = "c:\\qvxprotected";
+    RemoveDirectoryA(path);
+    EXPECT_TRUE(CreateProtectedDirectory(path));
+    EXPECT_NE(GetFileAttributesA(path), INVALID_FILE_ATTRIBUTES);
+    EXPECT_FALSE(CreateProtectedDirectory(path)) << "an existing directory is not made again";
+    RemoveDirectoryA(path);
+}
