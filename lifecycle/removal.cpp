@@ -154,13 +154,28 @@ static bool FindRecordedFile(const char* path, RecordEntry* file)
     return false;
 }
 
+// Whether a level of path below the drive's root is a junction or a link: in a destination that
+// users could write before the setup came, one could lead a product file's name anywhere.
+static bool ThroughLink(const char* path)
+{
+    char level[kBufferSize];
+    for (std::size_t i = 3; ComposeText(level, sizeof level, {path}) && i <= std::strlen(path); ++i)
+        if (path[i] == '\\' || path[i] == '\0') {
+            level[i] = '\0';
+            DWORD attributes = GetFileAttributesA(level);
+            if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+                return true;
+        }
+    return false;
+}
+
 static void UnregisterServer(const RecordEntry& entry)
 {
     // A server file that is not the one installed is never loaded: whatever replaced it would run
     // with the removal's rights.
     RecordEntry file;
     unsigned long long size, time;
-    if (!FindRecordedFile(entry.path, &file) || !ReadFileStamp(entry.path, &size, &time) ||
+    if (!FindRecordedFile(entry.path, &file) || ThroughLink(entry.path) || !ReadFileStamp(entry.path, &size, &time) ||
         !FileUnchanged(file, size, time)) {
         LogLine("Server %s: not the file installed, not loaded", entry.path);
         NoteLeft(IDS_LEFT_CHANGED, entry.path);
@@ -217,6 +232,11 @@ static void RemoveRecordedFile(const RecordEntry& entry)
     if ((leftBehind[0] != '\0' && lstrcmpiA(entry.path, leftBehind) == 0) || lstrcmpiA(entry.path, recordPath) == 0)
         return;
     unsigned long long size, time;
+    if (ThroughLink(entry.path)) {
+        LogLine("File %s: kept, its path goes through a link", entry.path);
+        NoteLeft(IDS_LEFT_CHANGED, entry.path);
+        return;
+    }
     if (!ReadFileStamp(entry.path, &size, &time)) {
         LogLine("File %s: already gone", entry.path);
         return;
