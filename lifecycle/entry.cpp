@@ -18,6 +18,8 @@ static void SetNumber(HKEY key, const char* name, DWORD value)
     RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
 }
 
+static const char kEarlierLocations[] = "EarlierLocations";
+
 static HKEY OpenEntry(REGSAM access)
 {
     char path[kBufferSize];
@@ -150,8 +152,85 @@ static void CopyUninstaller()
     }
 }
 
+void ReadEarlierLocations(char* list, DWORD size)
+{
+    list[0] = list[1] = '\0';
+    HKEY key = OpenEntry(KEY_QUERY_VALUE);
+    DWORD type = 0, length = size - 2;
+    if (key != nullptr && RegQueryValueExA(key, kEarlierLocations, nullptr, &type, reinterpret_cast<BYTE*>(list),
+                                           &length) == ERROR_SUCCESS && type == REG_MULTI_SZ) {
+        list[length] = list[length + 1] = '\0';
+    } else {
+        list[0] = list[1] = '\0';
+    }
+    if (key != nullptr)
+        RegCloseKey(key);
+}
+
+// An installation into another place than the installed one takes the earlier record into its
+// own, so that one removal later takes back both places; the entry keeps the earlier place, where
+// only administrators can change it, so that the removal may follow what the record holds of it.
+static void TakeOverEarlierInstallation()
+{
+    const char* installed = InstalledLocation();
+    if (installed == nullptr || lstrcmpiA(installed, destinationDirectory) == 0)
+        return;
+    char earlier[kBufferSize];
+    char record[kBufferSize];
+    char name[kBufferSize];
+    char* text = static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, kRecordSize));
+    ComposeText(earlier, sizeof earlier, {installed});
+    if (text == nullptr || !ComposeText(record, sizeof record, {earlier, LoadText(IDS_RECORD_NAME, name)}) ||
+        !ReadTextFile(record, text, kRecordSize) || RecordFormat(text) == 0 || !BuildProductScope(earlier)) {
+        somethingFailed = true;
+        LogLine("Moved from %s: FAILED, its record cannot be read: what it installed stays there", earlier);
+    } else {
+        int taken = 0, refused = 0;
+        for (const char* at = text; at != nullptr && *at != '\0';) {
+            RecordEntry entry;
+            if (ParseRecordLine(at, &entry, &at) && InScope(entry))
+                taken += AddRecordLine(entry) ? 1 : 0;
+            else if (entry.kind != RecordKind::Format && entry.kind != RecordKind::None)
+                ++refused;
+        }
+        // The earlier record goes with the rest, whatever it then holds.
+        RecordEntry itself;
+        itself.kind = RecordKind::File;
+        itself.size = itself.time = kAnyStamp;
+        ComposeText(itself.path, sizeof itself.path, {record});
+        AddRecordLine(itself);
+        LogLine("Moved from %s: its record taken into this one (%d lines, %d not part of this product left out)",
+                earlier, taken, refused);
+    }
+    if (text != nullptr)
+        HeapFree(GetProcessHeap(), 0, text);
+    // The earlier places, without the one installed into now.
+    char list[8 * kBufferSize + 2];
+    char kept[sizeof list];
+    ReadEarlierLocations(list, sizeof list);
+    std::size_t used = 0;
+    for (const char* at = list; *at != '\0'; at += std::strlen(at) + 1)
+        if (lstrcmpiA(at, destinationDirectory) != 0 && used + std::strlen(at) + 2 < sizeof kept - kBufferSize) {
+            std::memcpy(kept + used, at, std::strlen(at) + 1);
+            used += std::strlen(at) + 1;
+        }
+    std::memcpy(kept + used, earlier, std::strlen(earlier) + 1);
+    used += std::strlen(earlier) + 1;
+    kept[used++] = '\0';
+    HKEY key = OpenEntry(KEY_SET_VALUE);
+    if (key == nullptr ||
+        RegSetValueExA(key, kEarlierLocations, 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(kept), static_cast<DWORD>(used)) !=
+            ERROR_SUCCESS) {
+        somethingFailed = true;
+        LogLine("Moved from %s: FAILED to note it in the entry", earlier);
+    }
+    if (key != nullptr)
+        RegCloseKey(key);
+}
+
 void BeginInstallation()
 {
+    TakeOverEarlierInstallation();
     WriteUninstallEntry();
     CopyUninstaller();
 }

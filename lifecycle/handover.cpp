@@ -74,10 +74,10 @@ void FinishHandOver(const char* leftBehind)
         if (ended && DeleteFileA(leftBehind)) {
             LogLine("File %s: removed", leftBehind);
         } else {
-            MoveFileExA(leftBehind, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+            RemoveAtRestart(leftBehind);
             LogLine("File %s: still running, removed at the next restart", leftBehind);
         }
-        RemoveCreatedDirectories();
+        TakeBackDirectories();
     }
     char self[kBufferSize];
     DWORD length = GetModuleFileNameA(nullptr, self, sizeof self);
@@ -85,6 +85,8 @@ void FinishHandOver(const char* leftBehind)
         LogLine("Removal copy %s: removed at the next restart", self);
 }
 
+// Any step that fails leaves the removal to the first process, in place: a removal that cannot
+// start a copy (no temporary directory, a refused start) must still remove the product.
 int HandOverRemoval(const char* arguments)
 {
     char module[kBufferSize];
@@ -97,10 +99,12 @@ int HandOverRemoval(const char* arguments)
     bool copied = moduleLength > 0 && moduleLength < sizeof module && temporaryLength > 0 &&
                   temporaryLength < sizeof temporary && GetTempFileNameA(temporary, "QVX", 0, reserved) != 0 &&
                   ComposeText(copy, sizeof copy, {reserved, ".EXE"}) && CopyFileA(module, copy, FALSE);
+    DWORD error = GetLastError();
     DeleteFileA(reserved);
     if (!copied) {
-        LogLine("Removal: FAILED to copy the uninstaller to %s: nothing removed", temporary);
-        return kExitIncomplete;
+        LogLine("Removal: cannot copy the uninstaller to the temporary directory %s (error %lu): removing in place",
+                temporaryLength > 0 && temporaryLength < sizeof temporary ? temporary : "(none)", error);
+        return kNotHandedOver;
     }
 
     SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
@@ -109,37 +113,43 @@ int HandOverRemoval(const char* arguments)
     char commandLine[2 * kBufferSize + 600];
     bool ready = CreatePipe(&readEnd, &writeEnd, &inherited, 0) &&
                  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0) &&
-                 DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self, SYNCHRONIZE | PROCESS_QUERY_INFORMATION,
-                                 TRUE, 0) &&
+                 DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self,
+                                 SYNCHRONIZE | PROCESS_QUERY_INFORMATION, TRUE, 0) &&
                  FormatText(value, sizeof value, "%lu %lu", static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(writeEnd)),
                             static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(self))) &&
-                 SetEnvironmentVariableA(kHandOverVariable, value) &&
-                 ComposeText(commandLine, sizeof commandLine, {"\"", copy, "\" ", arguments});
-    LogLine("Removal: handed over to %s", copy);
-    CloseLog();  // the copy writes the log from here on
+                 SetEnvironmentVariableA(kHandOverVariable, value);
+    if (ready && !ComposeText(commandLine, sizeof commandLine, {"\"", copy, "\" ", arguments})) {
+        ready = false;
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+    }
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
-    bool started = ready && CreateProcessA(copy, commandLine, nullptr, nullptr, TRUE, 0, nullptr, temporary, &startup, &info);
+    // In this process's current directory, so that a relative /LOG names the same file for both.
+    bool started = ready && CreateProcessA(copy, commandLine, nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info);
+    error = GetLastError();
     SetEnvironmentVariableA(kHandOverVariable, nullptr);
     if (writeEnd != nullptr)
         CloseHandle(writeEnd);
     if (self != nullptr)
         CloseHandle(self);
-    DWORD code = kExitIncomplete;
-    if (started) {
-        DWORD got = 0;
-        // A copy that ends without reporting has its own exit code as the answer.
-        if (!ReadFile(readEnd, &code, sizeof code, &got, nullptr) || got != sizeof code) {
-            WaitForSingleObject(info.hProcess, INFINITE);
-            GetExitCodeProcess(info.hProcess, &code);
-        }
-        CloseHandle(info.hThread);
-        CloseHandle(info.hProcess);
-    } else {
+    if (!started) {
+        if (readEnd != nullptr)
+            CloseHandle(readEnd);
         DeleteFileA(copy);
+        LogLine("Removal: cannot start the copy %s (error %lu): removing in place", copy, error);
+        return kNotHandedOver;
     }
-    if (readEnd != nullptr)
-        CloseHandle(readEnd);
+    LogLine("Removal: handed over to %s", copy);
+    CloseLog();  // the copy writes the log from here on
+    DWORD code = kExitIncomplete, got = 0;
+    // A copy that ends without reporting has its own exit code as the answer.
+    if (!ReadFile(readEnd, &code, sizeof code, &got, nullptr) || got != sizeof code) {
+        WaitForSingleObject(info.hProcess, INFINITE);
+        GetExitCodeProcess(info.hProcess, &code);
+    }
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+    CloseHandle(readEnd);
     return static_cast<int>(code);
 }

@@ -18,13 +18,18 @@
 enum { kLeftSize = 4 * kBufferSize };
 static char* leftText;
 static bool leftCut;        // an item did not fit the list (the log names it)
-static bool somethingLeft;  // a changed file, a directory not empty, or a failure
-// The running original of a handed-over removal: it goes once the first process has ended.
+static bool somethingLeft;  // a changed file or a failure: the removal ends with 1
+static bool anythingListed;
+// The running uninstaller in the installed location: a handed-over removal deletes it once the
+// first process has ended, one in place leaves it to the next restart.
 static char leftBehind[kBufferSize];
 
+// A directory kept only for what the installation did not write (a user's files, another
+// product's shortcuts) is named but is no failure; neither is what goes at the next restart.
 static void NoteLeft(int formatId, const char* item)
 {
-    if (formatId != IDS_LEFT_AT_RESTART)
+    anythingListed = true;
+    if (formatId != IDS_LEFT_AT_RESTART && formatId != IDS_LEFT_NOT_EMPTY)
         somethingLeft = true;
     char format[kBufferSize];
     char line[2 * kBufferSize];
@@ -65,11 +70,31 @@ static void AddListedNames(TextList* list, const char* prefix, int countId, int 
         AddScopeName(list, prefix, LoadText(baseId + static_cast<int>(i), text));
 }
 
-static bool BuildProductScope(const char* location)
+// Locations the installation was moved from, as the entry (which only administrators can change)
+// names them: what the record holds of them is followed as well.
+enum { kMaxEarlier = 8 };
+static char earlierLocations[kMaxEarlier * kBufferSize];
+
+bool InScope(const RecordEntry& entry)
 {
-    scopePool = static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, kMaxScopeNames * kBufferSize));
+    if (InProductScope(entry, scope))
+        return true;
+    ProductScope earlier = scope;
+    for (const char* at = earlierLocations; *at != '\0'; at += std::strlen(at) + 1) {
+        earlier.location = at;
+        if (InProductScope(entry, earlier))
+            return true;
+    }
+    return false;
+}
+
+bool BuildProductScope(const char* location)
+{
+    if (scopePool == nullptr)
+        scopePool = static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, kMaxScopeNames * kBufferSize));
     if (scopePool == nullptr)
         return false;
+    ReadEarlierLocations(earlierLocations, sizeof earlierLocations);
     scope = ProductScope();
     scopeUsed = 0;
     scope.location = location;
@@ -113,7 +138,7 @@ static void ReportForeignLines()
         const char* line = at;
         RecordEntry entry;
         bool parsed = ParseRecordLine(at, &entry, &at);
-        if (parsed ? entry.kind == RecordKind::Format || InProductScope(entry, scope)
+        if (parsed ? entry.kind == RecordKind::Format || InScope(entry)
                    : std::strspn(line, "\r\n") == std::strcspn(line, "\0"))
             continue;
         int length = static_cast<int>(std::strcspn(line, "\r\n"));
@@ -139,7 +164,7 @@ static void ForEachRecorded(RecordKind kind, void (*step)(const RecordEntry& ent
 {
     for (const char* at = recordText; at != nullptr && *at != '\0';) {
         RecordEntry entry;
-        if (ParseRecordLine(at, &entry, &at) && entry.kind == kind && InProductScope(entry, scope))
+        if (ParseRecordLine(at, &entry, &at) && entry.kind == kind && InScope(entry))
             step(entry);
     }
 }
@@ -149,7 +174,7 @@ static bool FindRecordedFile(const char* path, RecordEntry* file)
 {
     for (const char* at = recordText; at != nullptr && *at != '\0';)
         if (ParseRecordLine(at, file, &at) && file->kind == RecordKind::File && lstrcmpiA(file->path, path) == 0 &&
-            InProductScope(*file, scope))
+            InScope(*file))
             return true;
     return false;
 }
@@ -246,7 +271,7 @@ static void RemoveRecordedFile(const RecordEntry& entry)
         NoteLeft(IDS_LEFT_CHANGED, entry.path);
     } else if (DeleteFileA(entry.path)) {
         LogLine("File %s: removed", entry.path);
-    } else if (MoveFileExA(entry.path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) {
+    } else if (RemoveAtRestart(entry.path)) {
         restartNeeded = true;
         LogLine("File %s: in use, removed at the next restart", entry.path);
         NoteLeft(IDS_LEFT_AT_RESTART, entry.path);
@@ -307,7 +332,7 @@ static void DropCounts()
     for (const char* at = recordText; at != nullptr && *at != '\0';) {
         countLine = at;
         RecordEntry entry;
-        if (ParseRecordLine(at, &entry, &at) && entry.kind == RecordKind::SharedCount && InProductScope(entry, scope))
+        if (ParseRecordLine(at, &entry, &at) && entry.kind == RecordKind::SharedCount && InScope(entry))
             DropCount(entry);
     }
 }
@@ -322,55 +347,106 @@ static void RemoveEmptyDirectory(const RecordEntry& entry)
     }
 }
 
-// Whether a directory holds nothing but the way to the running original, so that it goes with it.
-static bool HoldsOnlyLeftBehind(const char* directory)
+// What goes at the next restart, in the order it was scheduled: files in use, then the
+// directories that then hold nothing else, deepest first.
+enum { kMaxPending = 64 };
+static char* pending;  // kMaxPending paths of kBufferSize bytes
+static int pendingCount;
+
+static bool IsPending(const char* path)
 {
-    std::size_t length = std::strlen(directory);
-    if (leftBehind[0] == '\0' || std::strlen(leftBehind) <= length + 1 || leftBehind[length] != '\\' ||
-        CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, leftBehind, static_cast<int>(length), directory,
-                       static_cast<int>(length)) != CSTR_EQUAL)
+    for (int i = 0; i < pendingCount; ++i)
+        if (lstrcmpiA(pending + i * kBufferSize, path) == 0)
+            return true;
+    return false;
+}
+
+bool RemoveAtRestart(const char* path)
+{
+    if (!MoveFileExA(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
         return false;
-    const char* next = leftBehind + length + 1;
-    std::size_t nextLength = std::strcspn(next, "\\");
+    if (pending == nullptr)
+        pending = static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, kMaxPending * kBufferSize));
+    if (pending != nullptr && pendingCount < kMaxPending && !IsPending(path) &&
+        ComposeText(pending + pendingCount * kBufferSize, kBufferSize, {path}))
+        ++pendingCount;
+    return true;
+}
+
+static bool IsRecordedDirectory(const char* path)
+{
+    for (const char* at = recordText; at != nullptr && *at != '\0';) {
+        RecordEntry entry;
+        if (ParseRecordLine(at, &entry, &at) && entry.kind == RecordKind::Directory && lstrcmpiA(entry.path, path) == 0 &&
+            InScope(entry))
+            return true;
+    }
+    return false;
+}
+
+// Whether everything in a directory goes at the next restart, or as the running uninstaller
+// (with created directories too: those are judged on their own). *anyPending: whether something
+// in it waits for the restart.
+static bool EverythingGoes(const char* directory, bool createdToo, bool* anyPending)
+{
     char pattern[kBufferSize];
-    if (!ComposeText(pattern, sizeof pattern, {directory, "\\*"}))
-        return false;
+    char child[kBufferSize];
     WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(pattern, &found);
+    HANDLE search = ComposeText(pattern, sizeof pattern, {directory, "\\*"}) ? FindFirstFileA(pattern, &found)
+                                                                             : INVALID_HANDLE_VALUE;
     if (search == INVALID_HANDLE_VALUE)
         return false;
-    bool only = true;
+    bool all = true;
     do {
-        const char* name = found.cFileName;
-        if (std::strcmp(name, ".") != 0 && std::strcmp(name, "..") != 0 &&
-            (std::strlen(name) != nextLength ||
-             CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, name, static_cast<int>(nextLength), next,
-                            static_cast<int>(nextLength)) != CSTR_EQUAL))
-            only = false;
-    } while (only && FindNextFileA(search, &found));
+        if (std::strcmp(found.cFileName, ".") == 0 || std::strcmp(found.cFileName, "..") == 0)
+            continue;
+        bool known = ComposeText(child, sizeof child, {directory, "\\", found.cFileName});
+        bool waits = known && IsPending(child);
+        *anyPending = *anyPending || waits;
+        all = known && (waits || (leftBehind[0] != '\0' && lstrcmpiA(child, leftBehind) == 0) ||
+                        (createdToo && IsRecordedDirectory(child)));
+    } while (all && FindNextFileA(search, &found));
     FindClose(search);
-    return only;
+    return all;
+}
+
+static bool scheduledDirectory;
+
+static void ScheduleEmptiedDirectory(const RecordEntry& entry)
+{
+    bool anyPending = false;
+    if (IsPending(entry.path) || GetFileAttributesA(entry.path) == INVALID_FILE_ATTRIBUTES ||
+        !EverythingGoes(entry.path, false, &anyPending) || !anyPending)
+        return;
+    if (RemoveAtRestart(entry.path)) {
+        scheduledDirectory = true;
+        LogLine("Directory %s: removed at the next restart, after the files in it", entry.path);
+    }
 }
 
 static void NoteDirectoryLeft(const RecordEntry& entry)
 {
-    if (GetFileAttributesA(entry.path) == INVALID_FILE_ATTRIBUTES || HoldsOnlyLeftBehind(entry.path))
+    bool anyPending = false;
+    if (GetFileAttributesA(entry.path) == INVALID_FILE_ATTRIBUTES || IsPending(entry.path) ||
+        EverythingGoes(entry.path, true, &anyPending))
         return;
-    LogLine("Directory %s: kept, not empty", entry.path);
+    LogLine("Directory %s: kept, it holds files the installation did not write", entry.path);
     NoteLeft(IDS_LEFT_NOT_EMPTY, entry.path);
 }
 
-// Never recursive: a directory goes only when empty; passes until none goes, so the deepest
-// come first whatever order the record holds them in.
-bool RemoveCreatedDirectories()
+// Never recursive: a directory goes only when empty, or at the restart once everything in it is
+// scheduled; passes until none changes, so the deepest come first whatever order the record
+// holds them in.
+void TakeBackDirectories()
 {
-    bool any = false;
     do {
         removedDirectory = false;
         ForEachRecorded(RecordKind::Directory, RemoveEmptyDirectory);
-        any = any || removedDirectory;
     } while (removedDirectory);
-    return any;
+    do {
+        scheduledDirectory = false;
+        ForEachRecorded(RecordKind::Directory, ScheduleEmptiedDirectory);
+    } while (scheduledDirectory);
 }
 
 // Finds the installation, asks, and takes back what the record names, in the order that keeps
@@ -411,9 +487,13 @@ static int RemoveInstallation(const char* arguments, bool handedOver)
     DWORD length = GetModuleFileNameA(nullptr, module, sizeof module);
     if (length == 0 || length >= sizeof module || !DirectoryOfPath(module, text, sizeof text))
         text[0] = '\0';
-    if (!handedOver && lstrcmpiA(text, location) == 0)
-        return HandOverRemoval(arguments);
-    if (handedOver)
+    bool inPlace = !handedOver && lstrcmpiA(text, location) == 0;
+    if (inPlace) {
+        int code = HandOverRemoval(arguments);
+        if (code != kNotHandedOver)
+            return code;
+    }
+    if (handedOver || inPlace)
         ComposeText(leftBehind, sizeof leftBehind, {location, LoadText(IDS_UNINSTALLER, text)});
 
     if (runMode == RunMode::Interactive &&
@@ -445,14 +525,19 @@ static int RemoveInstallation(const char* arguments, bool handedOver)
         DeleteFileA(text);
     if (!DeleteFileA(recordPath))
         NoteLeft(IDS_LEFT_FAILED, recordPath);
-    RemoveCreatedDirectories();
+    if (inPlace && RemoveAtRestart(leftBehind)) {
+        restartNeeded = true;
+        LogLine("File %s: running, removed at the next restart", leftBehind);
+        NoteLeft(IDS_LEFT_AT_RESTART, leftBehind);
+    }
+    TakeBackDirectories();
     ForEachRecorded(RecordKind::Directory, NoteDirectoryLeft);
     bool entryGone = DeleteUninstallEntry();
     LogLine("Programs and Features entry: %s", entryGone ? "removed" : "FAILED to remove");
     if (!entryGone)
         somethingLeft = true;
 
-    bool listed = somethingLeft || restartNeeded;
+    bool listed = anythingListed;
     if (FormatWithName(text, sizeof text, LoadText(listed ? IDS_REMOVED_EXCEPT : IDS_REMOVED, format), name)) {
         // What did not fit the list is in the log.
         ComposeText(text, sizeof text, {text, listed ? leftText : "", leftCut ? "\n..." : ""});

@@ -65,8 +65,7 @@ static bool SaveRecord()
     return done;
 }
 
-// True when the change was new to the record and is now in it.
-static bool AddRecordLine(const RecordEntry& entry)
+bool AddRecordLine(const RecordEntry& entry)
 {
     char line[kBufferSize + 64];
     MergeResult merged = MergeResult::NoRoom;

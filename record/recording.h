@@ -31,6 +31,8 @@ void RecordServer(const char* path);
 void RecordDdeGroup(const char* name);
 void RecordDdeItem(const char* caption);
 void RecordShortcutFolder(const char* path);
+// Notes a change as it stands; true when it was new to the record and is now in it.
+bool AddRecordLine(const RecordEntry& entry);
 // Before the device key (string keyId, below HKEY_LOCAL_MACHINE) is created: notes it, and each
 // level of its path that does not exist yet.
 void RecordDeviceKey(int keyId);

@@ -27,8 +27,9 @@ bool OpenLog(const char* path, bool append)
             return false;
         path = defaultPath;
     }
-    // Readers may look at the log while the setup still writes it.
-    logFile = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, append ? OPEN_ALWAYS : CREATE_ALWAYS,
+    // Readers may look at the log while the setup still writes it, and a removal's temporary copy
+    // opens it to go on while the process that started it still holds it.
+    logFile = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, append ? OPEN_ALWAYS : CREATE_ALWAYS,
                           FILE_ATTRIBUTE_NORMAL, nullptr);
     if (append && logFile != INVALID_HANDLE_VALUE)
         SetFilePointer(logFile, 0, nullptr, FILE_END);

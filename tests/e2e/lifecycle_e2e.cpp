@@ -196,9 +196,8 @@ TEST_F(Lifecycle, InteractiveRemovalFromWinesUninstallerKeepsTheUsersFile)
         ASSERT_TRUE(CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, "c:\\", &startup, &info));
         Answer(question, answer);
         if (answer == IDYES)
-            Answer("OLE for Point of Sale Magnetic Stripe Reader was removed, except for:\n" +
-                       kPlace.substr(0, kPlace.size() - 1) + " (not empty, kept)\n" + kPlace + "SAMPLE (not empty, kept)",
-                   IDOK);
+            Answer("OLE for Point of Sale Magnetic Stripe Reader was removed, except for:\n" + kPlace +
+                       "SAMPLE (not empty, kept)", IDOK);
         EXPECT_TRUE(WaitFor(60000, [&] { return WaitForSingleObject(info.hProcess, 0) == WAIT_OBJECT_0; }));
         CloseHandle(info.hProcess);
         CloseHandle(info.hThread);
@@ -334,6 +333,54 @@ TEST_F(Lifecycle, OneSetupAtATime)
     EXPECT_EQ(QuietRemoval(), 0u);
     ExpectRemoved(kPlace);
     ExpectCounts(0);
+}
+
+// Installed, moved elsewhere with /DIR (a user's file in the first place), then removed while
+// the point-of-sale application holds the service object: both places go, the user's file
+// stays, the file in use and its directories go at the restart (3010), the counts come back.
+TEST_F(Lifecycle, MovedInstallationRemovedWhileItsServiceObjectIsInUse)
+{
+    const std::string first = std::string(kScratch) + "first\\", second = std::string(kScratch) + "second\\";
+    ASSERT_EQ(Install("/VERYSILENT /DIR=" + first), 0u) << Bytes(kLog);
+    ASSERT_EQ(Install("/VERYSILENT /DIR=" + second), 0u) << Bytes(kLog);
+    EXPECT_NE(Bytes(kLog).find("Moved from " + first + ": its record taken into this one"), std::string::npos);
+    EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, kEntry, "InstallLocation"), second);
+    ExpectCounts(1);
+    std::ofstream(first + "SAMPLE\\mine.txt") << "the user's own";
+    HMODULE held = LoadLibraryExA((second + "CARDSO.DLL").c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
+    ASSERT_NE(held, nullptr);
+    EXPECT_EQ(QuietRemoval(), 3010u);
+    EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, kEntry, "DisplayName"), "(none)");
+    ExpectCounts(0);
+    EXPECT_EQ(Bytes(first + "SAMPLE\\mine.txt"), "the user's own");
+    EXPECT_FALSE(Exists(first + "CARD.OCX") || Exists(first + "UNINST.EXE") || Exists(first + "SETUP.REC"));
+    EXPECT_TRUE(WaitFor(60000, [&] { return !Exists(second + "UNINST.EXE"); }));
+    EXPECT_TRUE(Exists(second + "CARDSO.DLL") && !Exists(second + "CARD.OCX") && !Exists(second + "SAMPLE"));
+    FreeLibrary(held);
+    EXPECT_EQ(RunToEnd("wineboot.exe -r"), 0u);
+    EXPECT_FALSE(Exists(second)) << "the restart left the directory of the file that was in use";
+}
+
+// An uninstaller that cannot start its temporary copy (TEMP names no directory) removes in place
+// and leaves itself and its directory to the restart.
+TEST_F(Lifecycle, RemovalThatCannotHandOverRemovesInPlace)
+{
+    ASSERT_EQ(Install("/VERYSILENT /DIR=" + kPlace), 0u) << Bytes(kLog);
+    char temp[MAX_PATH] = {};
+    GetEnvironmentVariableA("TEMP", temp, sizeof temp);
+    SetEnvironmentVariableA("TEMP", "c:\\qvxnowhere");
+    SetEnvironmentVariableA("TMP", "c:\\qvxnowhere");
+    EXPECT_EQ(Install("/UNINSTALL /VERYSILENT", kPlace + "UNINST.EXE"), 3010u);
+    SetEnvironmentVariableA("TEMP", temp);
+    SetEnvironmentVariableA("TMP", temp);
+    const std::string log = Bytes(kLog);
+    EXPECT_NE(log.find(": removing in place"), std::string::npos) << log;
+    EXPECT_NE(log.rfind("\r\nExit code 3010\r\n"), std::string::npos) << log;
+    EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, kEntry, "DisplayName"), "(none)");
+    ExpectCounts(0);
+    EXPECT_TRUE(Exists(kPlace + "UNINST.EXE") && !Exists(kPlace + "CARD.OCX") && !Exists(kPlace + "SETUP.REC"));
+    EXPECT_EQ(RunToEnd("wineboot.exe -r"), 0u);
+    EXPECT_FALSE(Exists("c:\\qvxe2e")) << "the restart left the uninstaller's directories";
 }
 
 }  // namespace
