@@ -11,7 +11,8 @@ int CopyProductFile(HWND owner, int id);
 
 // Copies source to destination (a 260-byte buffer), expanding a compressed source under its
 // expanded name, which destination holds afterwards. Creates the destination's directories
-// first. 1 when the whole file arrived; 0 otherwise, without leaving a partial file behind.
+// first. The record notes the file before its first byte is written. 1 when the whole file
+// arrived; 0 otherwise, without leaving a partial file behind.
 int CopyExpandFile(int id, char* destination, const char* source);
 // Whether the last CopyExpandFile found the destination to be the source itself (nothing written).
 extern bool copiedInPlace;
