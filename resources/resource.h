@@ -84,6 +84,8 @@
 #define IDS_LEFT_FAILED     1032
 #define IDS_LEFT_AT_RESTART 1033
 #define IDS_NOT_INSTALLED   1034
+// 1037 up: the installation's own later texts.
+#define IDS_RESTART_TO_FINISH 1037
 #define IDS_SYSTEM_BASE     80
 #define IDS_GROUP_NAME      96
 #define IDS_ITEM_BASE       97

@@ -43,6 +43,8 @@ void CompleteInstallation()
     // topmost: system-modal is application-modal plus WS_EX_TOPMOST, which Wine honours where it
     // ignores MB_TOPMOST.
     ShowMessageId(mainWindow, IDS_COMPLETE, MB_OK | MB_ICONINFORMATION | MB_SYSTEMMODAL | MB_SETFOREGROUND);
+    if (restartNeeded)
+        ShowMessageId(mainWindow, IDS_RESTART_TO_FINISH, MB_OK | MB_ICONINFORMATION | MB_SYSTEMMODAL | MB_SETFOREGROUND);
     PostQuitMessage(0);
 }
 
