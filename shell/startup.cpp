@@ -136,6 +136,11 @@ int RunSetup(HINSTANCE instance, const char* programPath, const char* arguments)
 
     CommandLine command;
     bool valid = ParseCommandLine(arguments, &command);
+    // A removal goes on in a copy that runs elsewhere: a relative log is made full at once.
+    char fullLog[kBufferSize];
+    DWORD logLength = command.logFile[0] != '\0' ? GetFullPathNameA(command.logFile, sizeof fullLog, fullLog, nullptr) : 0;
+    if (logLength > 0 && logLength < sizeof fullLog)
+        ComposeText(command.logFile, sizeof command.logFile, {fullLog});
     if (command.log && !OpenLog(command.logFile, command.uninstall && IsHandOverCopy()))
         command.log = false;  // the installation goes on without its log
     if (!valid || command.help) {
