@@ -54,11 +54,59 @@ static void ReleaseBlock(const Block& block)
         std::free(block.data);
 }
 
+bool copiedInPlace;
+bool copiedBeside;
+static bool besideWhenInUse;
+
+// Another process has the file open without sharing, or loaded (the point-of-sale application
+// holds the service object all day). A read-only file or a denied access is no matter for a restart.
+static bool InUse(unsigned long error)
+{
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION || error == ERROR_USER_MAPPED_FILE;
+}
+
+// Creates path for writing, noted in the record before its first byte so that a run killed during
+// the copy leaves nothing the removal cannot take: a new file at once, one that was there only
+// once it is the installation's to overwrite.
+static std::FILE* CreateNoted(const char* path)
+{
+    bool existed = GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+    if (!existed)
+        RecordFileStarted(path);
+    std::FILE* out = std::fopen(path, "wb");
+    if (out != nullptr && existed)
+        RecordFileStarted(path);
+    return out;
+}
+
+// Whether path has the size and the last-write time of source that the copy would give it.
+static bool HasStampOf(const char* path, HANDLE source, long long size)
+{
+    FILETIME time;
+    unsigned long long haveSize, haveTime;
+    return GetFileTime(source, nullptr, nullptr, &time) && ReadFileStamp(path, &haveSize, &haveTime) &&
+           haveSize == static_cast<unsigned long long>(size) &&
+           haveTime == (static_cast<unsigned long long>(time.dwHighDateTime) << 32 | time.dwLowDateTime);
+}
+
+// Opens what the copy writes, whose path goes into written (kBufferSize bytes): destination, or
+// when that is in use and the caller allows it, destination with kStagedSuffix beside it (a move
+// at the restart cannot cross volumes). Null with copiedInPlace when the file in use is already
+// the one source of size bytes makes (the same version deployed again).
 // The blocks reach the disk through a large stream buffer: with the runtime's default of 4 KiB,
 // writing cost a third of the copy under Wine (6 us per 2048-byte block, against 1 us).
-static std::FILE* OpenDestination(const char* destination)
+static std::FILE* OpenDestination(const char* destination, char* written, HANDLE source, long long size)
 {
-    std::FILE* out = std::fopen(destination, "wb");
+    ComposeText(written, kBufferSize, {destination});
+    std::FILE* out = CreateNoted(written);
+    // The run-time keeps the platform's error of a failed open in _doserrno.
+    if (out == nullptr && besideWhenInUse && InUse(_doserrno)) {
+        copiedInPlace = HasStampOf(destination, source, size);
+        if (copiedInPlace)
+            LogLine("File %s: in use, and already this version", destination);
+        else if ((copiedBeside = ComposeText(written, kBufferSize, {destination, kStagedSuffix})))
+            out = CreateNoted(written);
+    }
     if (out != nullptr)
         std::setvbuf(out, nullptr, _IOFBF, kDestinationBufferSize);
     return out;
@@ -130,16 +178,13 @@ static bool IsFileBeingRead(HANDLE source, const char* destination, const char* 
     return same;
 }
 
-bool copiedInPlace;
-
-// The file already lies where it belongs: it counts as copied, bytes and all.
-static int CountInPlace(int id, const char* destination, HANDLE source)
+// The file already lies where it belongs: it counts as copied, bytes (size, -1 unknown) and all.
+static int CountInPlace(int id, const char* destination, long long size)
 {
     copiedInPlace = true;
     ShowCopyProgress(id, destination);
-    LARGE_INTEGER size;
-    if (GetFileSizeEx(source, &size))
-        CountCopied(size.QuadPart);
+    if (size > 0)
+        CountCopied(size);
     return 1;
 }
 
@@ -148,16 +193,18 @@ static int CopyPlain(int id, const char* destination, const char* source)
     std::FILE* in = std::fopen(source, "rb");
     if (in == nullptr)
         return 0;
+    LARGE_INTEGER size;
+    long long bytes = GetFileSizeEx(StreamHandle(in), &size) ? size.QuadPart : -1;
     if (IsFileBeingRead(StreamHandle(in), destination, source)) {
-        int counted = CountInPlace(id, destination, StreamHandle(in));
         std::fclose(in);
-        return counted;
+        return CountInPlace(id, destination, bytes);
     }
     ShowCopyProgress(id, destination);
-    std::FILE* out = OpenDestination(destination);
+    char written[kBufferSize];
+    std::FILE* out = OpenDestination(destination, written, StreamHandle(in), bytes);
     if (out == nullptr) {
         std::fclose(in);
-        return 0;
+        return copiedInPlace ? CountInPlace(id, destination, bytes) : 0;
     }
     std::setvbuf(in, nullptr, _IOFBF, kStreamBufferSize);
     std::rewind(in);
@@ -173,7 +220,7 @@ static int CopyPlain(int id, const char* destination, const char* source)
     whole = whole && FinishDestination(StreamHandle(in), out);
     whole = std::fclose(out) == 0 && whole;
     std::fclose(in);
-    return whole ? 1 : Discard(destination);
+    return whole ? 1 : Discard(written);
 }
 
 static int CopyExpanding(int id, char* destination, const char* source, HFILE file, INT expansion,
@@ -189,16 +236,16 @@ static int CopyExpanding(int id, char* destination, const char* source, HFILE fi
         return 0;
     }
     ShowCopyProgress(id, destination);
-    std::FILE* out = OpenDestination(destination);
-    if (out == nullptr) {
-        lzClose(expansion);
-        return 0;
-    }
-
     // The service does not report data that ends early: it just delivers fewer bytes. The
     // header's expanded length tells.
     LONG expected = lzSeek(expansion, 0, SEEK_END);
     bool whole = expected >= 0 && lzSeek(expansion, 0, SEEK_SET) == 0;
+    char written[kBufferSize];
+    std::FILE* out = OpenDestination(destination, written, stored, expected);
+    if (out == nullptr) {
+        lzClose(expansion);
+        return copiedInPlace ? CountInPlace(id, destination, expected) : 0;
+    }
     long long delivered = 0;
     Block block = TakeBlock();
     while (whole) {
@@ -216,12 +263,13 @@ static int CopyExpanding(int id, char* destination, const char* source, HFILE fi
     whole = whole && FinishDestination(stored, out);
     lzClose(expansion);
     whole = std::fclose(out) == 0 && whole;
-    return whole ? 1 : Discard(destination);
+    return whole ? 1 : Discard(written);
 }
 
-int CopyExpandFile(int id, char* destination, const char* source)
+int CopyExpandFile(int id, char* destination, const char* source, bool besideIfInUse)
 {
-    copiedInPlace = false;
+    copiedInPlace = copiedBeside = false;
+    besideWhenInUse = besideIfInUse;
     if (!CreateDirectoryTree(destination))
         return 0;
     // _lopen, not OpenFile: OpenFile refuses paths of 128 characters or more.
@@ -272,6 +320,27 @@ int ReportCopyFailure(HWND owner, int id)
     return ShowMessage(owner, text, MB_OK | MB_ICONINFORMATION);
 }
 
+// The copy went beside the destination, which is in use: it takes the destination's place at the
+// next restart. The record notes the destination with the copy's size and time, which a rename
+// keeps, and the copy itself for a removal before the restart.
+static int ReplaceAtRestart(HWND owner, int id, const char* destination)
+{
+    char staged[kBufferSize];
+    ComposeText(staged, sizeof staged, {destination, kStagedSuffix});  // fits: the copy is there
+    RecordFile(staged);
+    if (!MoveFileExA(staged, destination, MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING)) {
+        unsigned long error = GetLastError();
+        LogLine("File %s: in use and cannot be replaced at the next restart (error %lu)", destination, error);
+        DeleteFileA(staged);
+        ReportCopyFailure(owner, id);
+        return 0;
+    }
+    RecordFileAs(destination, staged);
+    restartNeeded = true;
+    LogLine("File %s: in use, replaced at the next restart by %s", LoadMessage2(id), staged);
+    return 1;
+}
+
 int CopyProductFile(HWND owner, int id)
 {
     char source[kBufferSize];
@@ -279,13 +348,19 @@ int CopyProductFile(HWND owner, int id)
     const char* listed = LoadMessage2(id);
     bool fits = ComposeText(source, sizeof source, {sourceDirectory, listed}) &&
                 ComposeText(destination, sizeof destination, {destinationDirectory, listed});
-    if (!fits || !CopyExpandFile(id, destination, source)) {
+    if (!fits || !CopyExpandFile(id, destination, source, true)) {
         ReportCopyFailure(owner, id);
         return 0;
     }
+    if (copiedBeside)
+        return ReplaceAtRestart(owner, id, destination);
     LogLine("File %s: copied to %s", LoadMessage2(id), destination);
     // A file that was already in place is not the installation's to remove later.
     if (!copiedInPlace)
         RecordFile(destination);
+    char staged[kBufferSize];
+    // A copy an earlier run left for the restart would replace this newer one then.
+    if (ComposeText(staged, sizeof staged, {destination, kStagedSuffix}) && DeleteFileA(staged))
+        LogLine("File %s: left by an earlier run for the restart, removed", staged);
     return 1;
 }

@@ -6,15 +6,21 @@
 #include <cstdio>
 
 // Copies the listed file id from the source to the destination directory; on failure shows
-// the copy-failure message, owned by owner. 1 when copied, 0 otherwise.
+// the copy-failure message, owned by owner. A destination in use is replaced at the next restart
+// (restartNeeded). 1 when copied or waiting for the restart, 0 otherwise.
 int CopyProductFile(HWND owner, int id);
 
 // Copies source to destination (a 260-byte buffer), expanding a compressed source under its
 // expanded name, which destination holds afterwards. Creates the destination's directories
-// first. 1 when the whole file arrived; 0 otherwise, without leaving a partial file behind.
-int CopyExpandFile(int id, char* destination, const char* source);
-// Whether the last CopyExpandFile found the destination to be the source itself (nothing written).
+// first. The record notes the file before its first byte is written. 1 when the whole file
+// arrived; 0 otherwise, without leaving a partial file behind. With besideIfInUse, a destination
+// in use is left alone and the file is written beside it, under its name and kStagedSuffix.
+int CopyExpandFile(int id, char* destination, const char* source, bool besideIfInUse = false);
+// Whether the last CopyExpandFile found the destination to be the source itself, or in use and
+// already what it would write (nothing written).
 extern bool copiedInPlace;
+// Whether the last CopyExpandFile wrote beside the destination, which was in use.
+extern bool copiedBeside;
 
 // Replaces the text after the last backslash of path (260 bytes) with name. A result that
 // would not fit leaves path unchanged.

@@ -94,11 +94,13 @@ int ExitProgramManager()
     return 1;
 }
 
-static void AddOrRefuse(bool fits, const char* caption, const char* commandLine,
-                        void (*add)(const char* caption, const char* commandLine))
+// document: the documentation's full path, quoted, for its item; null for the others.
+typedef void (*AddItem)(const char* caption, const char* commandLine, const char* document);
+
+static void AddOrRefuse(bool fits, const char* caption, const char* commandLine, const char* document, AddItem add)
 {
     if (fits)
-        add(caption, commandLine);
+        add(caption, commandLine, document);
     else
         LogItem(caption, "FAILED (command line too long)", true);
 }
@@ -106,40 +108,49 @@ static void AddOrRefuse(bool fits, const char* caption, const char* commandLine,
 // The items of the group: count program items (destination + program, caption), then the
 // documentation item (viewer, destination + document, caption) when the table names a document.
 // The texts come in the shared buffers, the caption in the second; add is called with each.
-static void ForEachProgramItem(long count, void (*add)(const char* caption, const char* commandLine))
+static void ForEachProgramItem(long count, AddItem add)
 {
     char commandLine[kCommandLineSize];
     for (long i = 0; i < count; ++i) {
         bool fits = ComposeText(commandLine, sizeof commandLine,
                                 {destinationDirectory, LoadMessage(IDS_ITEM_BASE + 2 * i)});
-        AddOrRefuse(fits, LoadMessage2(IDS_ITEM_BASE + 2 * i + 1), commandLine, add);
+        AddOrRefuse(fits, LoadMessage2(IDS_ITEM_BASE + 2 * i + 1), commandLine, nullptr, add);
     }
     if (LoadMessage(IDS_DOC_FILE)[0] != '\0') {
+        char document[kCommandLineSize];
         // String 23 carries its own trailing blank.
-        bool fits = ComposeText(commandLine, sizeof commandLine,
+        bool fits = ComposeText(document, sizeof document, {"\"", destinationDirectory, messageBuffer, "\""}) &&
+                    ComposeText(commandLine, sizeof commandLine,
                                 {LoadMessage2(IDS_DOC_PROGRAM), destinationDirectory, messageBuffer});
         // The caption shares the second buffer with the program, so it comes after the line.
-        AddOrRefuse(fits, LoadMessage2(IDS_DOC_CAPTION), commandLine, add);
+        AddOrRefuse(fits, LoadMessage2(IDS_DOC_CAPTION), commandLine, document, add);
     }
 }
 
 static char shortcutFolder[kBufferSize];
 
-static void AddShortcut(const char* caption, const char* commandLine)
+static void AddShortcut(const char* caption, const char* commandLine, const char* document)
 {
-    // By result. A program that is not there is what Program Manager refuses too (the
-    // documentation where its viewer is not installed), so it does not count.
+    // By result. A program that is not there is what Program Manager refuses too, so it does not
+    // count.
     static const char* const outcomes[] = {"shortcut created", "no shortcut (program not found)",
                                            "FAILED (name or program path refused)", "FAILED (cannot be saved)"};
     ShortcutResult result = CreateShortcut(shortcutFolder, caption, commandLine);
-    LogItem(caption, outcomes[static_cast<int>(result)], result > ShortcutResult::ProgramNotFound);
+    // Without its viewer (current Windows ships none) the documentation opens with whatever
+    // program handles its kind of file.
+    bool opensDocument = result == ShortcutResult::ProgramNotFound && document != nullptr;
+    if (opensDocument)
+        result = CreateShortcut(shortcutFolder, caption, document);
+    LogItem(caption, opensDocument && result == ShortcutResult::Created ? "shortcut to the document created"
+                                                                       : outcomes[static_cast<int>(result)],
+            result > ShortcutResult::ProgramNotFound);
 }
 
 // The group was there before this installation (another product's items may be in it): the
 // removal then takes back this product's items only, so each is noted.
 static bool groupExisted;
 
-static void AddDdeItem(const char* caption, const char* commandLine)
+static void AddDdeItem(const char* caption, const char* commandLine, const char*)
 {
     if (AddProgramItem(caption, commandLine) && groupExisted)
         RecordDdeItem(caption);

@@ -140,6 +140,16 @@ static bool FindRegisteredProgram(const char* program, char* found)
     return false;
 }
 
+// Windows' accessories (wordpad.exe) lie off the search path and are not registered everywhere.
+static bool FindAccessory(const char* program, char* found)
+{
+    char folder[MAX_PATH];
+    const char* extension = std::strchr(program, '.') != nullptr ? "" : ".exe";
+    DWORD length = ExpandEnvironmentStringsA("%ProgramFiles%\\Windows NT\\Accessories\\", folder, sizeof folder);
+    return length > 0 && length <= sizeof folder && ComposeText(found, MAX_PATH, {folder, program, extension}) &&
+           IsFile(found);
+}
+
 // The full path of the program into found (MAX_PATH bytes).
 static bool FindProgram(const char* program, char* found)
 {
@@ -151,7 +161,7 @@ static bool FindProgram(const char* program, char* found)
     DWORD length = SearchPathA(nullptr, program, ".exe", MAX_PATH, found, &name);
     if (length > 0 && length < MAX_PATH && IsFile(found))
         return true;
-    return FindRegisteredProgram(program, found);
+    return FindRegisteredProgram(program, found) || FindAccessory(program, found);
 }
 
 // The directory of a full path, keeping the backslash only after a bare drive ("c:\").

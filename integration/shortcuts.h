@@ -17,7 +17,8 @@ enum class ShortcutResult {  // from the best outcome to the worst
 
 // Writes (or replaces) <folder>\<caption>.lnk for commandLine: its first word, quoted or not, is
 // the program, the rest its arguments. A program without a directory is looked up like the
-// shell does (the search path, then the App Paths registration). No file is left unless the
+// shell does (the search path, then the App Paths registration), then in the Windows accessories
+// folder. A document as the program opens with what handles its kind. No file is left unless the
 // result is Created. The working directory is the program's directory. Initialises COM for the
 // call when needed.
 ShortcutResult CreateShortcut(const char* folder, const char* caption, const char* commandLine);

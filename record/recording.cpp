@@ -97,11 +97,11 @@ bool ReadFileStamp(const char* path, unsigned long long* size, unsigned long lon
     return true;
 }
 
-static void RecordWritten(RecordKind kind, const char* path)
+static void RecordWritten(RecordKind kind, const char* path, const char* stampFrom)
 {
     RecordEntry entry;
     entry.kind = kind;
-    if (!ComposeText(entry.path, sizeof entry.path, {path}) || !ReadFileStamp(path, &entry.size, &entry.time)) {
+    if (!ComposeText(entry.path, sizeof entry.path, {path}) || !ReadFileStamp(stampFrom, &entry.size, &entry.time)) {
         somethingFailed = true;
         LogLine("Record: FAILED to note %s", path);
         return;
@@ -111,7 +111,12 @@ static void RecordWritten(RecordKind kind, const char* path)
 
 void RecordFile(const char* path)
 {
-    RecordWritten(RecordKind::File, path);
+    RecordWritten(RecordKind::File, path, path);
+}
+
+void RecordFileAs(const char* path, const char* stampFrom)
+{
+    RecordWritten(RecordKind::File, path, stampFrom);
 }
 
 void RecordFileStarted(const char* path)
@@ -125,7 +130,7 @@ void RecordFileStarted(const char* path)
 
 void RecordShortcut(const char* path)
 {
-    RecordWritten(RecordKind::Shortcut, path);
+    RecordWritten(RecordKind::Shortcut, path, path);
 }
 
 void RecordDirectory(const char* path)

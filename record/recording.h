@@ -22,6 +22,9 @@ bool OpenInstallationRecord();
 // Each notes one change, as it is made. RecordFile and RecordShortcut read the size and time the
 // file has now. Nothing is noted twice. A change that cannot be noted counts as a failure.
 void RecordFile(const char* path);
+// A file that another one (stampFrom) replaces at the next restart: noted with the size and time
+// stampFrom has now, which a rename keeps.
+void RecordFileAs(const char* path, const char* stampFrom);
 // Before a file's first byte is written: a line the removal takes whatever the file then holds,
 // which RecordFile replaces once the file is complete.
 void RecordFileStarted(const char* path);

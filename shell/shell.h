@@ -18,7 +18,7 @@ extern bool noCancel;         // /NOCANCEL: the installation cannot be cancelled
 extern bool noIcons;          // /NOICONS: no program group
 extern long restartExitCode;  // the exit code of a run that needs a restart to finish
 extern bool somethingFailed;  // a file, shared file, the device key or a registration failed
-extern bool restartNeeded;    // a shared file in use waits for the next restart to be replaced
+extern bool restartNeeded;    // a file in use waits for the next restart to be replaced
 
 // String loading: at most 254 characters arrive; an id without an entry gives "".
 // Each loader writes only its own buffer.

@@ -43,6 +43,8 @@ void CompleteInstallation()
     // topmost: system-modal is application-modal plus WS_EX_TOPMOST, which Wine honours where it
     // ignores MB_TOPMOST.
     ShowMessageId(mainWindow, IDS_COMPLETE, MB_OK | MB_ICONINFORMATION | MB_SYSTEMMODAL | MB_SETFOREGROUND);
+    if (restartNeeded)
+        ShowMessageId(mainWindow, IDS_RESTART_TO_FINISH, MB_OK | MB_ICONINFORMATION | MB_SYSTEMMODAL | MB_SETFOREGROUND);
     PostQuitMessage(0);
 }
 
@@ -150,6 +152,11 @@ int RunSetup(HINSTANCE instance, const char* programPath, const char* arguments)
 
     CommandLine command;
     bool valid = ParseCommandLine(arguments, &command);
+    // A removal goes on in a copy that runs elsewhere: a relative log is made full at once.
+    char fullLog[kBufferSize];
+    DWORD logLength = command.logFile[0] != '\0' ? GetFullPathNameA(command.logFile, sizeof fullLog, fullLog, nullptr) : 0;
+    if (logLength > 0 && logLength < sizeof fullLog)
+        ComposeText(command.logFile, sizeof command.logFile, {fullLog});
     if (command.log && !OpenLog(command.logFile, command.uninstall && IsHandOverCopy()))
         command.log = false;  // the installation goes on without its log
     if (!valid || command.help) {

@@ -1,5 +1,5 @@
 // Deployments where the setup meets a hostile or busy machine: a DLL planted beside SETUP.EXE and
-// in its working directory, a shared library in use or write-protected, a damaged compressed file.
+// in its working directory, files in use or write-protected, a damaged compressed file.
 #include "tests/e2e/e2e.h"
 
 using namespace e2e;
@@ -26,9 +26,9 @@ protected:
         Clean();
         DeleteFileA(kLog);
     }
-    DWORD Run(const std::string& program, const std::string& directory = "")
+    DWORD Run(const std::string& program, const std::string& directory = "", const std::string& mode = "/VERYSILENT")
     {
-        SetupRun setup(program, "\"" + program + "\" /VERYSILENT /DIR=" + kDestination + " /LOG=" + kLog, directory);
+        SetupRun setup(program, "\"" + program + "\" " + mode + " /DIR=" + kDestination + " /LOG=" + kLog, directory);
         DWORD code = setup.Exit();
         log_ = Bytes(kLog);
         return code;
@@ -64,50 +64,65 @@ TEST_F(Hardening, PlantedLz32IsNeverLoaded)
                 WaitFor(60000, [&] { return RemoveDirectoryA(current.c_str()) != FALSE; }));
 }
 
-// In use, the new version replaces the installed one at the next restart, which the exit code
-// asks for; write-protected, the installed one stays and the run reports a failure.
-TEST_F(Hardening, SharedLibraryThatCannotBeReplacedNow)
+// In use (held open by a service, or loaded as the point-of-sale application holds its service
+// object), the new version replaces the installed one at the next restart, which the exit code
+// asks for (3010 unless /RESTARTEXITCODE says otherwise), whether the progress shows or not; the
+// same version in use is left alone. Write-protected, the installed shared library stays and the
+// run reports a failure. After the restart the record holds the service object as it is then.
+TEST_F(Hardening, FilesThatCannotBeReplacedNow)
 {
-    const std::string installed = SystemFile("MFC42.DLL"), older = Bytes(TestDll("qvxver1.dll"));
-    ASSERT_FALSE(older.empty());
-    const struct {
-        const char* why;
-        bool readOnly;  // else held open without sharing
-        DWORD code;
-        const char* logged;
-    } cases[] = {
-        {"in use", false, 3010, "\nShared file MFC42.DLL: in use, replaced at the next restart (0x1400)\r\n"},
-        {"write-protected", true, 1, "\nShared file MFC42.DLL: FAILED, not installed (0x40)\r\n"},
+    const std::string library = SystemFile("MFC42.DLL"), service = std::string(kDestination) + "CARDSO.DLL";
+    const std::string waits = "in use, replaced at the next restart";
+    enum How { HeldOpen, WriteProtected, Loaded, LoadedSameVersion };
+    const struct { const char* mode; How how; DWORD code; std::string logged; } cases[] = {
+        {"/SILENT", HeldOpen, 3010, "\nShared file MFC42.DLL: " + waits + " (0x1400)\r\n"},
+        {"/VERYSILENT /RESTARTEXITCODE=0", HeldOpen, 0, "\nShared file MFC42.DLL: " + waits + " (0x1400)\r\n"},
+        {"/VERYSILENT", WriteProtected, 1, "\nShared file MFC42.DLL: FAILED, not installed (0x40)\r\n"},
+        {"/VERYSILENT", Loaded, 3010, "\nFile CARDSO.DL_: " + waits + " by " + service + ".QVXNEW\r\n"},
+        {"/VERYSILENT", LoadedSameVersion, 0, "\nFile " + service + ": in use, and already this version\r\n"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.why);
+        SCOPED_TRACE(std::string(c.mode) + ", case " + std::to_string(c.how));
         Clean();
-        ASSERT_TRUE(CopyFileA(TestDll("qvxver1.dll").c_str(), installed.c_str(), FALSE));  // version 1.0
-        HANDLE held = c.readOnly ? INVALID_HANDLE_VALUE
-                                 : CreateFileA(installed.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-        ASSERT_TRUE(c.readOnly ? SetFileAttributesA(installed.c_str(), FILE_ATTRIBUTE_READONLY) != FALSE
-                               : held != INVALID_HANDLE_VALUE);
-        DWORD code = Run(Dist() + "SETUP.EXE");
+        const std::string& file = c.how >= Loaded ? service : library;
+        // The service object as installed, or version 1.0 of the library.
+        ASSERT_TRUE(c.how >= Loaded ? Run(Dist() + "SETUP.EXE") == 0
+                                    : CopyFileA(TestDll("qvxver1.dll").c_str(), library.c_str(), FALSE) != FALSE) << log_;
+        // Loaded: an older build, with other bytes, which loads still.
+        ASSERT_TRUE(c.how != Loaded || std::ofstream(service, std::ios::binary | std::ios::app) << "older");
+        const std::string old = Bytes(file);
+        HANDLE held = c.how == HeldOpen ? CreateFileA(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)
+                                        : INVALID_HANDLE_VALUE;
+        HMODULE loaded = c.how >= Loaded ? LoadLibraryExA(file.c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES) : nullptr;
+        ASSERT_TRUE(c.how == WriteProtected ? SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY) != FALSE
+                                            : held != INVALID_HANDLE_VALUE || loaded != nullptr);
+        DWORD code = Run(Dist() + "SETUP.EXE", "", c.mode);
         if (held != INVALID_HANDLE_VALUE)
             CloseHandle(held);
+        if (loaded != nullptr)
+            FreeLibrary(loaded);
 
         EXPECT_EQ(code, c.code) << log_;
         EXPECT_TRUE(Logged(c.logged) && Logged("\nExit code " + std::to_string(c.code))) << log_;
-        ExpectInstalled(kDestination);
-        EXPECT_TRUE(Bytes(installed) == older) << "replaced before the restart";
+        EXPECT_TRUE(Bytes(file) == old) << "replaced before the restart";
+        const bool waiting = c.how == HeldOpen || c.how == Loaded;
+        const std::string fresh = Bytes(c.how == Loaded ? service + ".QVXNEW" : kDestination + std::string("System\\MFC42.DLL"));
         char pending[4096] = {};
         DWORD size = sizeof pending;
-        if (SHGetValueA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager",
-                        "PendingFileRenameOperations", nullptr, pending, &size) != ERROR_SUCCESS)
-            size = 0;
-        EXPECT_EQ(std::string(pending, size).find("!\\??\\" + installed) != std::string::npos, !c.readOnly)
+        SHGetValueA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager",
+                    "PendingFileRenameOperations", nullptr, pending, &size);  // none: all zeros
+        EXPECT_EQ(std::string(pending, size).find("!\\??\\" + file) != std::string::npos, waiting)
             << std::string(pending, size);
         SetupRun(SystemFile("wineboot.exe"), "wineboot.exe -r").Exit();
-        EXPECT_TRUE(Bytes(installed) == (c.readOnly ? older : Bytes(std::string(kDestination) + "System\\MFC42.DLL")))
-            << "after the restart";
-        SetFileAttributesA(installed.c_str(), FILE_ATTRIBUTE_NORMAL);
+        EXPECT_TRUE(Bytes(file) == (waiting ? fresh : old) && !Exists(service + ".QVXNEW")) << "after the restart";
+        ExpectInstalled(kDestination);
+        SetFileAttributesA(library.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (c.how == Loaded) {
+            EXPECT_EQ(Run(std::string(kDestination) + "UNINST.EXE", "", "/UNINSTALL /VERYSILENT"), 0u);
+            EXPECT_TRUE(WaitFor(60000, [] { return !Exists(kDestination); })) << Bytes(kLog);
+        }
     }
-    DeleteFileA(installed.c_str());
+    DeleteFileA(library.c_str());
 }
 
 TEST_F(Hardening, DamagedCompressedFileFailsAndLeavesNothing)

@@ -47,7 +47,12 @@ TEST(StartMenu, GroupComesFromProgramManagerOrElseFromTheSetupAsAFolderOfShortcu
     ASSERT_TRUE(CopyFileA(self, "C:\\OPOS\\QVX\\Sample\\TestCard.exe", FALSE));
     CoInitialize(nullptr);
     const std::string made = "Group item Sample MSR Test Program: shortcut created\r\n"
-                             "Group item MSR Documentation: no shortcut (program not found)\r\n";
+                             "Group item MSR Documentation: shortcut created\r\n";
+    // Wine keeps the documentation's viewer among the accessories, unregistered.
+    char accessories[MAX_PATH];
+    ExpandEnvironmentStringsA("%ProgramFiles%\\Windows NT\\Accessories", accessories, MAX_PATH);
+    CharLowerA(accessories);
+    const std::string wordpad = std::string(accessories) + "\\wordpad.exe";
     const struct {
         RunMode mode;
         const char *service, *why;  // why the group is a folder of shortcuts; null: over DDE
@@ -57,7 +62,7 @@ TEST(StartMenu, GroupComesFromProgramManagerOrElseFromTheSetupAsAFolderOfShortcu
         int folder;
     } cases[] = {
         // Wine's Program Manager takes the item and refuses the documentation, whose viewer it
-        // cannot find, as the setup itself does. Neither refusal counts as a failure.
+        // cannot find; the refusal does not count as a failure.
         {RunMode::Interactive, "PROGMAN", nullptr, false, "c:\\opos\\qvx\\sample\\testcard.exe||",
          "Group item Sample MSR Test Program: added\r\nGroup item MSR Documentation: refused by Program Manager\r\n",
          CSIDL_PROGRAMS},
@@ -68,7 +73,7 @@ TEST(StartMenu, GroupComesFromProgramManagerOrElseFromTheSetupAsAFolderOfShortcu
          made, CSIDL_COMMON_PROGRAMS},
         {RunMode::Silent, "PROGMAN", "unattended run", true, "",
          "Group item Sample MSR Test Program: FAILED (cannot be saved)\r\n"
-         "Group item MSR Documentation: no shortcut (program not found)\r\n", CSIDL_COMMON_PROGRAMS},
+         "Group item MSR Documentation: shortcut created\r\n", CSIDL_COMMON_PROGRAMS},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.why ? c.why : c.service);
@@ -93,10 +98,20 @@ TEST(StartMenu, GroupComesFromProgramManagerOrElseFromTheSetupAsAFolderOfShortcu
                            (c.why ? "Start Menu folder " + folder + " (" + c.why + ")" : std::string("over DDE with Program Manager")) +
                            "\r\n" + c.log);
         EXPECT_EQ(ReadShortcut(link), c.shortcut);
+        const std::string documentation = folder + "\\MSR Documentation.lnk";
+        EXPECT_EQ(ReadShortcut(documentation), c.why ? wordpad + "|c:\\opos\\qvx\\readme.doc|" + accessories : "");
         EXPECT_EQ(GetFileAttributesA((std::string(other) + "\\OLE for Point of Sale").c_str()), INVALID_FILE_ATTRIBUTES);
-        // Nothing else is in the group: the folder can go once the one shortcut has.
+        // Nothing else is in the group: the folder can go once the shortcuts have.
+        DeleteFileA(documentation.c_str());
         EXPECT_TRUE((c.blocked ? RemoveDirectoryA(link.c_str()) : DeleteFileA(link.c_str())) && RemoveDirectoryA(folder.c_str()));
     }
+    // Without the viewer (Windows 11 ships none) the documentation's shortcut opens the document.
+    ASSERT_TRUE(MoveFileA(wordpad.c_str(), "C:\\wordpad.exe") && WriteWholeFile("C:\\OPOS\\QVX\\readme.doc", ""));
+    runMode = RunMode::VerySilent;
+    CreateProgramIcons();
+    ASSERT_TRUE(SHGetSpecialFolderPathA(nullptr, programs, CSIDL_COMMON_PROGRAMS, FALSE));
+    EXPECT_EQ(ReadShortcut(std::string(programs) + "\\OLE for Point of Sale\\MSR Documentation.lnk"),
+              "c:\\opos\\qvx\\readme.doc||c:\\opos\\qvx");
     progmanService = "PROGMAN";
     runMode = RunMode::Interactive;
 
