@@ -62,7 +62,7 @@ real_certificate() {
     [ -r "$cafile" ] || fail "no roots to check the signature with: set QVX_SIGN_CAFILE"
     cp "$cafile" "$dir/root.pem"
     key=(-pkcs12 "$QVX_SIGN_PKCS12" -readpass /dev/stdin)
-    who="$(openssl x509 -in "$dir/signer.pem" -noout -subject)"
+    who="$QVX_SIGN_PKCS12 ($(openssl x509 -in "$dir/signer.pem" -noout -subject -nameopt oneline))"
 }
 
 if [ -n "${QVX_SIGN_PKCS12:-}" ]; then
@@ -87,7 +87,7 @@ sign=(osslsigncode sign "${key[@]}" -h sha256 -n "$description" -i "$url")
 rm -f "$signed"
 printf %s "${QVX_SIGN_PASSWORD-}" | "${sign[@]}" -in "$file" -out "$signed" >/dev/null ||
     fail "osslsigncode could not sign $file"
-"${check[@]}" -in "$signed" >/dev/null || fail "the signature of $file does not verify against $dir/root.pem"
+"${check[@]}" -in "$signed" >/dev/null || fail "the new signature of $file does not verify against $dir/root.pem"
 chmod --reference="$file" "$signed"
 mv -f "$signed" "$file"
 echo "sign-setup: $file signed with $who" >&2
