@@ -76,6 +76,9 @@ fi
 # relink). Anything else, including another certificate's signature, is replaced.
 leaf=$(openssl x509 -in "$dir/signer.pem" -noout -fingerprint -sha256 | sed 's/.*=//; s/://g')
 check=(osslsigncode verify -CAfile "$dir/root.pem" -require-leaf-hash "sha256:$leaf")
+# Newer osslsigncode fetches the revocation list a real certificate names; whether the certificate
+# is revoked is for Windows to judge when it runs the file, and the build may be offline.
+[[ $(osslsigncode -h 2>&1) != *-ignore-crl* ]] || check+=(-ignore-crl)
 if "${check[@]}" -in "$file" >/dev/null 2>&1; then
     exit 0
 fi
