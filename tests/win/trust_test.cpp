@@ -1,22 +1,16 @@
-// SETUP.EXE's signature as Windows checks a program: the platform's trust provider (WinVerifyTrust,
-// WINTRUST_ACTION_GENERIC_VERIFY_V2, no UI) on the distribution's copy and on the UNINST.EXE an
-// installation leaves, both byte for byte the file the build signed.
-//
-// Wine 8's provider checks that there is a signature, the signer's signature over it and the
-// image hash. It builds the signer's chain but its final policy never judges it: with a SHA-256
-// certificate it skips the policy and reports success for an unknown root, an expired or a
-// wrong-purpose certificate alike. So the test also requires the chain the provider built to be
-// free of errors, which it is only once the root is trusted.
+// SETUP.EXE's signature as the platform's trust provider judges it (WinVerifyTrust, generic verify,
+// no UI), on the distribution's copy and on an installed UNINST.EXE, both the signed file.
+// Wine 8's provider checks the signature and the image hash, but never judges the signer's chain
+// (with SHA-256 certificates its final policy is skipped: an unknown root, an expired or a
+// wrong-purpose certificate all pass), so the chain it built must also be free of errors.
 #include "tests/e2e/e2e.h"
 
 #include <softpub.h>
 #include <wincrypt.h>
 #include <wintrust.h>
 
-namespace {
-
-// WinVerifyTrust's answer; *chainStatus: the error status of the chain it built (~0: none).
-LONG Verify(const std::string& path, DWORD* chainStatus)
+// WinVerifyTrust's answer; *chain: the error status of the signer's chain it built (~0: none).
+static LONG Verify(const std::string& path, DWORD* chain)
 {
     std::wstring wide(path.begin(), path.end());
     WINTRUST_FILE_INFO file = {sizeof file, wide.c_str(), nullptr, nullptr};
@@ -31,18 +25,15 @@ LONG Verify(const std::string& path, DWORD* chainStatus)
     LONG result = WinVerifyTrust(nullptr, &action, &data);
     CRYPT_PROVIDER_DATA* provider = WTHelperProvDataFromStateData(data.hWVTStateData);
     CRYPT_PROVIDER_SGNR* signer = provider ? WTHelperGetProvSignerFromChain(provider, 0, FALSE, 0) : nullptr;
-    *chainStatus = signer && signer->pChainContext ? signer->pChainContext->TrustStatus.dwErrorStatus : ~0u;
+    *chain = signer && signer->pChainContext ? signer->pChainContext->TrustStatus.dwErrorStatus : ~0u;
     data.dwStateAction = WTD_STATEACTION_CLOSE;
     WinVerifyTrust(nullptr, &action, &data);
     return result;
 }
 
-}  // namespace
-
 TEST(Trust, InstalledCopiesOfTheSignedFileVerifyAndAChangedOneDoesNot)
 {
-    // The roots the signature chains to go to the machine's store, which takes them without a
-    // question (the user's store asks).
+    // The build's roots go to the machine's store, which takes them without asking (the user's asks).
     const std::string dist = e2e::Dist(), pem = e2e::Bytes(dist + "..\\signing\\root.pem");
     ASSERT_NE(pem.find("-----BEGIN CERTIFICATE"), std::string::npos);
     HCERTSTORE roots = CertOpenStore(CERT_STORE_PROV_SYSTEM_A, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, "Root");
@@ -57,21 +48,18 @@ TEST(Trust, InstalledCopiesOfTheSignedFileVerifyAndAChangedOneDoesNot)
 
     e2e::SetupRun install(dist + "SETUP.EXE", "SETUP.EXE /VERYSILENT /DIR=c:\\qvxtrust");
     ASSERT_EQ(install.Exit(), 0u);
-    const std::string built = e2e::Bytes(dist + "..\\bin\\SETUP.EXE");
+    std::string built = e2e::Bytes(dist + "..\\bin\\SETUP.EXE");
     ASSERT_FALSE(built.empty());
+    DWORD chain = ~0u;
     for (const std::string& path : {dist + "SETUP.EXE", std::string("c:\\qvxtrust\\UNINST.EXE")}) {
-        DWORD chain = ~0u;
         EXPECT_TRUE(e2e::Bytes(path) == built) << path << " is not the signed file";
         EXPECT_EQ(Verify(path, &chain), ERROR_SUCCESS) << path;
         EXPECT_EQ(chain, 0u) << path;  // 0x10000, a partial chain, while the root is unknown
     }
 
-    std::string changed = built;
-    auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(&changed[0]);
-    auto* headers = reinterpret_cast<IMAGE_NT_HEADERS*>(&changed[dos->e_lfanew]);
-    const IMAGE_SECTION_HEADER* code = IMAGE_FIRST_SECTION(headers);  // .text
-    changed[code->PointerToRawData + code->SizeOfRawData / 2] ^= 1;
-    std::ofstream("c:\\qvxtrust\\CHANGED.EXE", std::ios::binary) << changed;
-    DWORD chain = ~0u;
+    LONG headers = reinterpret_cast<IMAGE_DOS_HEADER*>(&built[0])->e_lfanew;
+    const IMAGE_SECTION_HEADER* code = IMAGE_FIRST_SECTION(reinterpret_cast<IMAGE_NT_HEADERS*>(&built[headers]));
+    built[code->PointerToRawData + code->SizeOfRawData / 2] ^= 1;
+    std::ofstream("c:\\qvxtrust\\CHANGED.EXE", std::ios::binary) << built;
     EXPECT_EQ(Verify("c:\\qvxtrust\\CHANGED.EXE", &chain), TRUST_E_BAD_DIGEST);
 }
