@@ -3,7 +3,7 @@
 # Idempotent: packages already present are not touched, so a second run is quick.
 set -euo pipefail
 
-need=(cmake make g++ googletest python3
+need=(cmake make g++ googletest python3 python3-yaml osslsigncode openssl
       g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
       wine wine32:i386 wine64 xvfb xauth x11-apps)
 
