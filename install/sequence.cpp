@@ -113,7 +113,14 @@ int RunInstallSequence()
 
     EnsureTrailingBackslash(sourceDirectory);
     EnsureTrailingBackslash(destinationDirectory);
-    if (OpenInstallationRecord() && installationStarting != nullptr)
+    // Without its record nothing installed could be taken back: nothing is installed.
+    if (!OpenInstallationRecord()) {
+        destinationRefused = true;
+        LogLine("Destination refused: the record cannot be kept there, nothing installed");
+        PostQuitMessage(0);
+        return 0;
+    }
+    if (installationStarting != nullptr)
         installationStarting();
     RemoveListedFiles(destinationDirectory);
 

@@ -6,7 +6,9 @@
 // would deadlock: the copy could not delete the still running original.
 #include <cstring>
 
+#include "destination/destination.h"
 #include "lifecycle/parts.h"
+#include "shell/paths.h"
 #include "shell/log.h"
 #include "shell/text.h"
 
@@ -80,9 +82,15 @@ void FinishHandOver(const char* leftBehind)
         TakeBackDirectories();
     }
     char self[kBufferSize];
+    char directory[kBufferSize];
     DWORD length = GetModuleFileNameA(nullptr, self, sizeof self);
-    if (length > 0 && length < sizeof self && MoveFileExA(self, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
+    if (length > 0 && length < sizeof self && MoveFileExA(self, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) {
         LogLine("Removal copy %s: removed at the next restart", self);
+        if (DirectoryOfPath(self, directory, sizeof directory)) {
+            directory[std::strlen(directory) - 1] = '\0';
+            MoveFileExA(directory, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+        }
+    }
 }
 
 // Any step that fails leaves the removal to the first process, in place: a removal that cannot
@@ -95,12 +103,16 @@ int HandOverRemoval(const char* arguments)
     char reserved[kBufferSize];
     DWORD moduleLength = GetModuleFileNameA(nullptr, module, sizeof module);
     DWORD temporaryLength = GetTempPathA(sizeof temporary, temporary);
-    // A unique name from the platform, then the same name as a program.
-    bool copied = moduleLength > 0 && moduleLength < sizeof module && temporaryLength > 0 &&
-                  temporaryLength < sizeof temporary && GetTempFileNameA(temporary, "QVX", 0, reserved) != 0 &&
-                  ComposeText(copy, sizeof copy, {reserved, ".EXE"}) && CopyFileA(module, copy, FALSE);
+    // A unique name from the platform, made a directory of the setup's own access list: the
+    // temporary directory may be one that users can write (a service's), and the copy runs with
+    // this process's rights, loading what lies beside it.
+    bool named = moduleLength > 0 && moduleLength < sizeof module && temporaryLength > 0 &&
+                 temporaryLength < sizeof temporary && GetTempFileNameA(temporary, "QVX", 0, reserved) != 0;
+    bool copied = named && DeleteFileA(reserved) && CreateProtectedDirectory(reserved) &&
+                  ComposeText(copy, sizeof copy, {reserved, "\\", FileNamePart(module)}) && CopyFileA(module, copy, TRUE);
     DWORD error = GetLastError();
-    DeleteFileA(reserved);
+    if (named && !copied)
+        RemoveDirectoryA(reserved);
     if (!copied) {
         LogLine("Removal: cannot copy the uninstaller to the temporary directory %s (error %lu): removing in place",
                 temporaryLength > 0 && temporaryLength < sizeof temporary ? temporary : "(none)", error);
@@ -137,6 +149,7 @@ int HandOverRemoval(const char* arguments)
         if (readEnd != nullptr)
             CloseHandle(readEnd);
         DeleteFileA(copy);
+        RemoveDirectoryA(reserved);
         LogLine("Removal: cannot start the copy %s (error %lu): removing in place", copy, error);
         return kNotHandedOver;
     }

@@ -138,7 +138,7 @@ static void ReportForeignLines()
         const char* line = at;
         RecordEntry entry;
         bool parsed = ParseRecordLine(at, &entry, &at);
-        if (parsed ? entry.kind == RecordKind::Format || InScope(entry)
+        if (parsed ? (entry.kind == RecordKind::Format && line == recordText) || InScope(entry)
                    : std::strspn(line, "\r\n") == std::strcspn(line, "\0"))
             continue;
         int length = static_cast<int>(std::strcspn(line, "\r\n"));
@@ -200,8 +200,8 @@ static void UnregisterServer(const RecordEntry& entry)
     // with the removal's rights.
     RecordEntry file;
     unsigned long long size, time;
-    if (!FindRecordedFile(entry.path, &file) || ThroughLink(entry.path) || !ReadFileStamp(entry.path, &size, &time) ||
-        !FileUnchanged(file, size, time)) {
+    if (!FindRecordedFile(entry.path, &file) || file.size == kAnyStamp || ThroughLink(entry.path) ||
+        !ReadFileStamp(entry.path, &size, &time) || !FileUnchanged(file, size, time)) {
         LogLine("Server %s: not the file installed, not loaded", entry.path);
         NoteLeft(IDS_LEFT_CHANGED, entry.path);
         return;
@@ -283,7 +283,7 @@ static void RemoveRecordedFile(const RecordEntry& entry)
 
 static void RemoveFolder(const RecordEntry& entry)
 {
-    if (RemoveDirectoryA(entry.path) || GetFileAttributesA(entry.path) == INVALID_FILE_ATTRIBUTES) {
+    if ((!ThroughLink(entry.path) && RemoveDirectoryA(entry.path)) || GetFileAttributesA(entry.path) == INVALID_FILE_ATTRIBUTES) {
         LogLine("Start Menu folder %s: removed", entry.path);
         return;
     }
@@ -341,7 +341,7 @@ static bool removedDirectory;
 
 static void RemoveEmptyDirectory(const RecordEntry& entry)
 {
-    if (RemoveDirectoryA(entry.path)) {
+    if (!ThroughLink(entry.path) && RemoveDirectoryA(entry.path)) {
         removedDirectory = true;
         LogLine("Directory %s: removed", entry.path);
     }
@@ -415,7 +415,7 @@ static bool scheduledDirectory;
 static void ScheduleEmptiedDirectory(const RecordEntry& entry)
 {
     bool anyPending = false;
-    if (IsPending(entry.path) || GetFileAttributesA(entry.path) == INVALID_FILE_ATTRIBUTES ||
+    if (IsPending(entry.path) || GetFileAttributesA(entry.path) == INVALID_FILE_ATTRIBUTES || ThroughLink(entry.path) ||
         !EverythingGoes(entry.path, false, &anyPending) || !anyPending)
         return;
     if (RemoveAtRestart(entry.path)) {
@@ -462,7 +462,15 @@ static int RemoveInstallation(const char* arguments, bool handedOver)
     const char* location = InstalledLocation();
     if (location != nullptr && !ComposeText(recordPath, sizeof recordPath, {location, LoadText(IDS_RECORD_NAME, text)}))
         location = nullptr;
-    if (location == nullptr || !EnsureRecordText() || !ReadTextFile(recordPath, recordText, kRecordSize)) {
+    bool read = location != nullptr && EnsureRecordText() && ReadTextFile(recordPath, recordText, kRecordSize);
+    if (!read && location != nullptr && GetFileAttributesA(recordPath) != INVALID_FILE_ATTRIBUTES) {
+        LogLine("Record %s: cannot be read whole: nothing removed, the entry stays", recordPath);
+        if (FormatWithName(text, sizeof text, LoadText(IDS_REMOVED_EXCEPT, format), name) &&
+            ComposeText(text, sizeof text, {text, "\n", recordPath}))
+            ShowMessage(nullptr, text, MB_OK | MB_ICONINFORMATION);
+        return kExitIncomplete;
+    }
+    if (!read) {
         LogLine(location == nullptr ? "Nothing to remove: no Programs and Features entry"
                                     : "Nothing to remove: the record is gone");
         if (FormatWithName(text, sizeof text, LoadText(IDS_NOT_INSTALLED, format), name))

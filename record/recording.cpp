@@ -34,7 +34,7 @@ bool ReadTextFile(const char* path, char* buffer, DWORD size)
     bool whole = ReadFile(file, buffer, size, &got, nullptr) && got < size;
     CloseHandle(file);
     buffer[whole ? got : 0] = '\0';
-    return whole;
+    return whole && std::strlen(buffer) == got;  // a NUL would hide what follows it
 }
 
 bool TemporaryRecordPath(char* out)
@@ -242,7 +242,10 @@ bool OpenInstallationRecord()
         if (length + 3 <= sizeof line) {
             std::memcpy(line, at, length);
             std::memcpy(line + length, "\r\n", 3);
-            MergeRecordLine(earlierText, kRecordSize, line);
+            if (MergeRecordLine(earlierText, kRecordSize, line) == MergeResult::NoRoom) {
+                somethingFailed = true;
+                LogLine("Record: FAILED, no room to note %s", line);
+            }
         }
         RecordEntry ignored;
         ParseRecordLine(at, &ignored, &at);
