@@ -258,7 +258,6 @@ inline void ExpectInstalled(const std::string& destination, const std::string& m
         EXPECT_EQ(lstrcmpiA(RegistryString(HKEY_CLASSES_ROOT, std::string("CLSID\\") + server.first + "\\InprocServer32",
                                            nullptr).c_str(), (destination + server.second).c_str()), 0)
             << server.second << " is not registered from " << destination;
-    // Under Wine the documentation item is refused: its command line names no program.
     EXPECT_TRUE(Exists(StartMenuGroup() + "Sample MSR Test Program.lnk")) << "no group item";
 }
 
