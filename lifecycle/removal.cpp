@@ -29,7 +29,7 @@ static char leftBehind[kBufferSize];
 static void NoteLeft(int formatId, const char* item)
 {
     anythingListed = true;
-    if (formatId != IDS_LEFT_AT_RESTART && formatId != IDS_LEFT_NOT_EMPTY)
+    if (formatId != IDS_LEFT_AT_RESTART && formatId != IDS_LEFT_NOT_EMPTY)  // foreign lines count
         somethingLeft = true;
     char format[kBufferSize];
     char line[2 * kBufferSize];
@@ -143,7 +143,7 @@ static void ReportForeignLines()
             continue;
         int length = static_cast<int>(std::strcspn(line, "\r\n"));
         LogLine("Record line \"%.*s\": not part of this product: left alone", length > 200 ? 200 : length, line);
-        somethingLeft = true;
+        NoteLeft(IDS_LEFT_FOREIGN, parsed ? entry.path : recordPath);
     }
 }
 

@@ -86,8 +86,9 @@
 #define IDS_NOT_INSTALLED   1034
 #define IDS_SETUP_MUTEX     1035
 #define IDS_SETUP_RUNNING   1036
-// 1037 up: the installation's own later texts.
+// 1037 up: later texts (1037 the installation's restart, 1038 the removal's foreign record lines).
 #define IDS_RESTART_TO_FINISH 1037
+#define IDS_LEFT_FOREIGN    1038
 #define IDS_SYSTEM_BASE     80
 #define IDS_GROUP_NAME      96
 #define IDS_ITEM_BASE       97

@@ -288,6 +288,8 @@ TEST_F(Lifecycle, TamperedRecordAndReplacedServerTouchNothingOutside)
     EXPECT_TRUE(WaitFor(60000, [] { return Bytes(kLog).find("\r\nExit code 1\r\n") != std::string::npos; }));
     const std::string log = Bytes(kLog);
     EXPECT_NE(log.find("not part of this product: left alone"), std::string::npos) << log;
+    EXPECT_NE(log.find(" | " + outside + " (named in the record, not installed by this product: left alone)"),
+              std::string::npos) << "the closing message does not say so";
     EXPECT_FALSE(Exists(marker)) << "a foreign DLL was loaded: " << Bytes(marker);
     EXPECT_EQ(Bytes(outside), "another program's");
     EXPECT_TRUE(Exists(empty));
