@@ -98,6 +98,8 @@ static bool HasStampOf(const char* path, HANDLE source, long long size)
 static std::FILE* OpenDestination(const char* destination, char* written, HANDLE source, long long size)
 {
     ComposeText(written, kBufferSize, {destination});
+    if (CancelPendingDeletion(destination))
+        LogLine("File %s: its deletion at the next restart (an earlier removal's) cancelled", destination);
     std::FILE* out = CreateNoted(written);
     // The run-time keeps the platform's error of a failed open in _doserrno.
     if (out == nullptr && besideWhenInUse && InUse(_doserrno)) {
@@ -321,8 +323,8 @@ int ReportCopyFailure(HWND owner, int id)
 }
 
 // The copy went beside the destination, which is in use: it takes the destination's place at the
-// next restart. The record notes the destination with the copy's size and time, which a rename
-// keeps, and the copy itself for a removal before the restart.
+// next restart. The record notes the copy, whose size and time a rename keeps, and keeps the
+// destination's line: until the restart the destination is what it was.
 static int ReplaceAtRestart(HWND owner, int id, const char* destination)
 {
     char staged[kBufferSize];

@@ -14,7 +14,7 @@ int RunInstallSequence();
 
 // Called once the installation's record is open, before the first file: what the program around
 // the installation keeps of it (its entry, its uninstaller).
-extern void (*installationStarting)();
+extern bool (*installationStarting)();  // false: nothing may be installed
 extern bool destinationRefused;           // the run ended at the destination: nothing installed
 extern const char* commandLineDirectory;  // /DIR of an unattended run; null for the default
 

@@ -65,7 +65,7 @@ void CopyTemporaryFiles(HWND dialog)
     ComposeText(destinationDirectory, kBufferSize, {saved});
 }
 
-void (*installationStarting)();
+bool (*installationStarting)();
 bool destinationRefused;
 const char* commandLineDirectory;
 
@@ -114,14 +114,15 @@ int RunInstallSequence()
     EnsureTrailingBackslash(sourceDirectory);
     EnsureTrailingBackslash(destinationDirectory);
     // Without its record nothing installed could be taken back: nothing is installed.
-    if (!OpenInstallationRecord()) {
-        destinationRefused = true;
+    bool recorded = OpenInstallationRecord();
+    if (!recorded)
         LogLine("Destination refused: the record cannot be kept there, nothing installed");
+    if (!recorded || (installationStarting != nullptr && !installationStarting())) {
+        DiscardInstallationRecord();
+        destinationRefused = true;
         PostQuitMessage(0);
         return 0;
     }
-    if (installationStarting != nullptr)
-        installationStarting();
     RemoveListedFiles(destinationDirectory);
 
     LogLine("Installing from %s into %s", sourceDirectory, destinationDirectory);

@@ -6,6 +6,7 @@
 #include "resources/resource.h"
 #include "shell/log.h"
 #include "shell/paths.h"
+#include "shell/syslib.h"
 #include "shell/text.h"
 
 static void SetString(HKEY key, const char* name, const char* data)
@@ -143,6 +144,8 @@ static void CopyUninstaller()
     if (length == 0 || length >= sizeof module ||
         !ComposeText(target, sizeof target, {destinationDirectory, LoadText(IDS_UNINSTALLER, name)}))
         return;
+    if (CancelPendingDeletion(target))
+        LogLine("Uninstaller %s: its deletion at the next restart (an earlier removal's) cancelled", target);
     if (lstrcmpiA(module, target) == 0 || CopyFileA(module, target, FALSE)) {
         RecordFile(target);
         LogLine("Uninstaller %s: copied", target);
@@ -170,11 +173,11 @@ void ReadEarlierLocations(char* list, DWORD size)
 // An installation into another place than the installed one takes the earlier record into its
 // own, so that one removal later takes back both places; the entry keeps the earlier place, where
 // only administrators can change it, so that the removal may follow what the record holds of it.
-static void TakeOverEarlierInstallation()
+static bool TakeOverEarlierInstallation()
 {
     const char* installed = InstalledLocation();
     if (installed == nullptr || lstrcmpiA(installed, destinationDirectory) == 0)
-        return;
+        return true;
     char earlier[kBufferSize];
     char record[kBufferSize];
     char name[kBufferSize];
@@ -182,8 +185,12 @@ static void TakeOverEarlierInstallation()
     ComposeText(earlier, sizeof earlier, {installed});
     if (text == nullptr || !ComposeText(record, sizeof record, {earlier, LoadText(IDS_RECORD_NAME, name)}) ||
         !ReadTextFile(record, text, kRecordSize) || RecordFormat(text) == 0 || !BuildProductScope(earlier)) {
-        somethingFailed = true;
-        LogLine("Moved from %s: FAILED, its record cannot be read: what it installed stays there", earlier);
+        // Moving the entry now would leave that installation to no removal at all.
+        LogLine("Destination refused: the installation in %s has a record that cannot be read or is of another "
+                "format, so it cannot be moved here; nothing installed", earlier);
+        if (text != nullptr)
+            HeapFree(GetProcessHeap(), 0, text);
+        return false;
     } else {
         int taken = 0, refused = 0;
         for (const char* at = text; at != nullptr && *at != '\0';) {
@@ -226,11 +233,14 @@ static void TakeOverEarlierInstallation()
     }
     if (key != nullptr)
         RegCloseKey(key);
+    return true;
 }
 
-void BeginInstallation()
+bool BeginInstallation()
 {
-    TakeOverEarlierInstallation();
+    if (!TakeOverEarlierInstallation())
+        return false;
     WriteUninstallEntry();
     CopyUninstaller();
+    return true;
 }

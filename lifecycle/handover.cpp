@@ -137,6 +137,9 @@ int HandOverRemoval(const char* arguments)
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
+    // Said before the copy starts: from then on the copy writes the log.
+    if (ready)
+        LogLine("Removal: handed over to %s", copy);
     // In this process's current directory, so that a relative /LOG names the same file for both.
     bool started = ready && CreateProcessA(copy, commandLine, nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info);
     error = GetLastError();
@@ -153,8 +156,7 @@ int HandOverRemoval(const char* arguments)
         LogLine("Removal: cannot start the copy %s (error %lu): removing in place", copy, error);
         return kNotHandedOver;
     }
-    LogLine("Removal: handed over to %s", copy);
-    CloseLog();  // the copy writes the log from here on
+    CloseLog();
     DWORD code = kExitIncomplete, got = 0;
     // A copy that ends without reporting has its own exit code as the answer.
     if (!ReadFile(readEnd, &code, sizeof code, &got, nullptr) || got != sizeof code) {

@@ -3,9 +3,10 @@
 #pragma once
 #include <windows.h>
 
-// Once the installation's record is open, before the first file: writes the entry and copies
-// this program into the destination as the uninstaller.
-void BeginInstallation();
+// Once the installation's record is open, before the first file: takes over the record of an
+// installation elsewhere, writes the entry and copies this program into the destination as the
+// uninstaller. False, nothing changed, when an installation elsewhere cannot be taken over.
+bool BeginInstallation();
 // After the installation's last step: the entry's size from what the record holds.
 void UpdateEstimatedSize();
 

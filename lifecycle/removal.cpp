@@ -179,6 +179,17 @@ static bool FindRecordedFile(const char* path, RecordEntry* file)
     return false;
 }
 
+// Whether a file is as the installation left it: as its line says, or, once a restart has put a
+// staged copy in its place, as the copy's line says.
+static bool StillAsInstalled(const RecordEntry& file, unsigned long long size, unsigned long long time)
+{
+    RecordEntry staged;
+    char path[kBufferSize];
+    return FileUnchanged(file, size, time) ||
+           (ComposeText(path, sizeof path, {file.path, kStagedSuffix}) && FindRecordedFile(path, &staged) &&
+            staged.size != kAnyStamp && FileUnchanged(staged, size, time));
+}
+
 // Whether a level of path below the drive's root is a junction or a link: in a destination that
 // users could write before the setup came, one could lead a product file's name anywhere.
 static bool ThroughLink(const char* path)
@@ -201,7 +212,7 @@ static void UnregisterServer(const RecordEntry& entry)
     RecordEntry file;
     unsigned long long size, time;
     if (!FindRecordedFile(entry.path, &file) || file.size == kAnyStamp || ThroughLink(entry.path) ||
-        !ReadFileStamp(entry.path, &size, &time) || !FileUnchanged(file, size, time)) {
+        !ReadFileStamp(entry.path, &size, &time) || !StillAsInstalled(file, size, time)) {
         LogLine("Server %s: not the file installed, not loaded", entry.path);
         NoteLeft(IDS_LEFT_CHANGED, entry.path);
         return;
@@ -266,7 +277,7 @@ static void RemoveRecordedFile(const RecordEntry& entry)
         LogLine("File %s: already gone", entry.path);
         return;
     }
-    if (!FileUnchanged(entry, size, time)) {
+    if (!StillAsInstalled(entry, size, time)) {
         LogLine("File %s: kept, changed since it was installed", entry.path);
         NoteLeft(IDS_LEFT_CHANGED, entry.path);
     } else if (DeleteFileA(entry.path)) {
@@ -387,7 +398,7 @@ static bool IsRecordedDirectory(const char* path)
 // Whether everything in a directory goes at the next restart, or as the running uninstaller
 // (with created directories too: those are judged on their own). *anyPending: whether something
 // in it waits for the restart.
-static bool EverythingGoes(const char* directory, bool createdToo, bool* anyPending)
+static bool EverythingGoes(const char* directory, bool createdToo, bool* anyPending, int* entries = nullptr)
 {
     char pattern[kBufferSize];
     char child[kBufferSize];
@@ -400,6 +411,8 @@ static bool EverythingGoes(const char* directory, bool createdToo, bool* anyPend
     do {
         if (std::strcmp(found.cFileName, ".") == 0 || std::strcmp(found.cFileName, "..") == 0)
             continue;
+        if (entries != nullptr)
+            ++*entries;
         bool known = ComposeText(child, sizeof child, {directory, "\\", found.cFileName});
         bool waits = known && IsPending(child);
         *anyPending = *anyPending || waits;
@@ -414,12 +427,15 @@ static bool scheduledDirectory;
 
 static void ScheduleEmptiedDirectory(const RecordEntry& entry)
 {
+    // An empty one that is still there is some process's current directory.
     bool anyPending = false;
+    int entries = 0;
     if (IsPending(entry.path) || GetFileAttributesA(entry.path) == INVALID_FILE_ATTRIBUTES || ThroughLink(entry.path) ||
-        !EverythingGoes(entry.path, false, &anyPending) || !anyPending)
+        !EverythingGoes(entry.path, false, &anyPending, &entries) || (!anyPending && entries > 0))
         return;
     if (RemoveAtRestart(entry.path)) {
         scheduledDirectory = true;
+        restartNeeded = true;
         LogLine("Directory %s: removed at the next restart, after the files in it", entry.path);
     }
 }

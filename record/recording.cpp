@@ -116,6 +116,12 @@ void RecordFile(const char* path)
 
 void RecordFileAs(const char* path, const char* stampFrom)
 {
+    // A file the record holds already keeps its line: it stays what it was until the restart.
+    for (const char* at = recordText; at != nullptr && *at != '\0';) {
+        RecordEntry entry;
+        if (ParseRecordLine(at, &entry, &at) && entry.kind == RecordKind::File && lstrcmpiA(entry.path, path) == 0)
+            return;
+    }
     RecordWritten(RecordKind::File, path, stampFrom);
 }
 
@@ -211,6 +217,8 @@ void CountSharedFile(const char* fileName)
     LogLine("Shared file %s: count %s %lu", path, counted ? "now" : "FAILED, stays", counted ? count : count - 1);
 }
 
+static bool recordStarted;  // by this run: there was none before
+
 bool OpenInstallationRecord()
 {
     char name[kBufferSize];
@@ -253,5 +261,22 @@ bool OpenInstallationRecord()
     HeapFree(GetProcessHeap(), 0, recordText);
     recordText = earlierText;
     LogLine("Record %s: %s", recordPath, earlier ? "merged with the earlier installation's" : "started");
+    recordStarted = !earlier;
     return SaveRecord();
+}
+
+void DiscardInstallationRecord()
+{
+    if (recordStarted)
+        DeleteFileA(recordPath);
+    recordPath[0] = '\0';
+    // The directories the checks created, if still empty; deepest first, however they are listed.
+    for (bool removed = true; removed && recordText != nullptr;) {
+        removed = false;
+        for (const char* at = recordText; at != nullptr && *at != '\0';) {
+            RecordEntry entry;
+            if (ParseRecordLine(at, &entry, &at) && entry.kind == RecordKind::Directory && RemoveDirectoryA(entry.path))
+                removed = true;
+        }
+    }
 }

@@ -18,12 +18,16 @@ extern char recordPath[kBufferSize];  // "" until the destination is known
 // it, joined with an earlier installation's and with what was noted before (directories the
 // checks created). False, with the failure counted, when it cannot be kept there.
 bool OpenInstallationRecord();
+// An installation that stops before its first change: the record it started goes, and so do the
+// directories noted as created, while empty.
+void DiscardInstallationRecord();
 
 // Each notes one change, as it is made. RecordFile and RecordShortcut read the size and time the
 // file has now. Nothing is noted twice. A change that cannot be noted counts as a failure.
 void RecordFile(const char* path);
 // A file that another one (stampFrom) replaces at the next restart: noted with the size and time
-// stampFrom has now, which a rename keeps.
+// stampFrom has now, which a rename keeps, unless the record holds it already (it stays that
+// until the restart; the removal then takes the staged copy's line for it too).
 void RecordFileAs(const char* path, const char* stampFrom);
 // Before a file's first byte is written: a line the removal takes whatever the file then holds,
 // which RecordFile replaces once the file is complete.

@@ -1,5 +1,7 @@
 #include "shell/syslib.h"
 
+#include <cstring>
+
 #include "shell/shell.h"
 #include "shell/text.h"
 
@@ -75,4 +77,46 @@ bool LoadVersionServices()
     verFindFile = nullptr;
     verInstallFile = nullptr;
     return false;
+}
+
+bool CancelPendingDeletion(const char* path)
+{
+    static const char kSessionManager[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+    static const char kPending[] = "PendingFileRenameOperations";
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+        return false;
+    DWORD type = 0, size = 0;
+    char* list = nullptr;
+    bool cancelled = false;
+    if (RegQueryValueExA(key, kPending, nullptr, &type, nullptr, &size) == ERROR_SUCCESS && type == REG_MULTI_SZ &&
+        (list = static_cast<char*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, size + 2))) != nullptr &&
+        RegQueryValueExA(key, kPending, nullptr, &type, reinterpret_cast<BYTE*>(list), &size) == ERROR_SUCCESS) {
+        // Pairs of a source ("\??\c:\...") and a target, empty for a deletion; kept pairs move up.
+        char* kept = list;
+        for (char* at = list; at < list + size && *at != '\0';) {
+            char* target = at + lstrlenA(at) + 1;
+            if (target >= list + size)
+                break;
+            char* next = target + lstrlenA(target) + 1;
+            const char* source = std::strncmp(at, "\\??\\", 4) == 0 ? at + 4 : at;
+            if (*target == '\0' && lstrcmpiA(source, path) == 0) {
+                cancelled = true;
+            } else {
+                std::memmove(kept, at, static_cast<std::size_t>(next - at));
+                kept += next - at;
+            }
+            at = next;
+        }
+        bool empty = kept == list;
+        *kept++ = '\0';
+        if (cancelled)
+            cancelled = (empty ? RegDeleteValueA(key, kPending)
+                               : RegSetValueExA(key, kPending, 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(list),
+                                                static_cast<DWORD>(kept - list))) == ERROR_SUCCESS;
+    }
+    if (list != nullptr)
+        HeapFree(GetProcessHeap(), 0, list);
+    RegCloseKey(key);
+    return cancelled;
 }

@@ -23,3 +23,7 @@ extern DWORD(WINAPI* verFindFile)(DWORD flags, LPSTR fileName, LPSTR windowsDire
 extern DWORD(WINAPI* verInstallFile)(DWORD flags, LPSTR sourceName, LPSTR destinationName, LPSTR sourceDirectory,
                                      LPSTR destinationDirectory, LPSTR currentDirectory, LPSTR temporaryName,
                                      PUINT temporaryLength);
+
+// Takes a deletion of path that an earlier run scheduled for the next restart (a removal while the
+// file was in use) off the list, so that a file written now stays. True when there was one.
+bool CancelPendingDeletion(const char* path);

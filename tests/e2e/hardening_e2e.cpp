@@ -73,20 +73,28 @@ TEST_F(Hardening, FilesThatCannotBeReplacedNow)
 {
     const std::string library = SystemFile("MFC42.DLL"), service = std::string(kDestination) + "CARDSO.DLL";
     const std::string waits = "in use, replaced at the next restart";
-    enum How { HeldOpen, WriteProtected, Loaded, LoadedSameVersion };
+    enum How { HeldOpen, WriteProtected, Loaded, LoadedSameVersion, LoadedRemovedFirst };
     const struct { const char* mode; How how; DWORD code; std::string logged; } cases[] = {
         {"/SILENT", HeldOpen, 3010, "\nShared file MFC42.DLL: " + waits + " (0x1400)\r\n"},
         {"/VERYSILENT /RESTARTEXITCODE=0", HeldOpen, 0, "\nShared file MFC42.DLL: " + waits + " (0x1400)\r\n"},
         {"/VERYSILENT", WriteProtected, 1, "\nShared file MFC42.DLL: FAILED, not installed (0x40)\r\n"},
         {"/VERYSILENT", Loaded, 3010, "\nFile CARDSO.DL_: " + waits + " by " + service + ".QVXNEW\r\n"},
         {"/VERYSILENT", LoadedSameVersion, 0, "\nFile " + service + ": in use, and already this version\r\n"},
+        {"/VERYSILENT", LoadedRemovedFirst, 3010, "\nFile CARDSO.DL_: " + waits + " by " + service + ".QVXNEW\r\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.mode) + ", case " + std::to_string(c.how));
         Clean();
         const std::string& file = c.how >= Loaded ? service : library;
         // The service object as installed, or version 1.0 of the library.
-        ASSERT_TRUE(c.how >= Loaded ? Run(Dist() + "SETUP.EXE") == 0
+        // Removed first: installed from a distribution whose service object has an older time.
+        const std::string older = std::string(kScratch) + "older\\", from = c.how == LoadedRemovedFirst ? older : Dist();
+        FILETIME past = {0, 0x01D00000};
+        HANDLE stamped = c.how == LoadedRemovedFirst && CopyTree(Dist(), older)
+                             ? CreateFileA((older + "CARDSO.DL_").c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr)
+                             : INVALID_HANDLE_VALUE;
+        ASSERT_TRUE(c.how != LoadedRemovedFirst || (SetFileTime(stamped, nullptr, nullptr, &past) && CloseHandle(stamped)));
+        ASSERT_TRUE(c.how >= Loaded ? Run(from + "SETUP.EXE") == 0
                                     : CopyFileA(TestDll("qvxver1.dll").c_str(), library.c_str(), FALSE) != FALSE) << log_;
         // Loaded: an older build, with other bytes, which loads still.
         ASSERT_TRUE(c.how != Loaded || std::ofstream(service, std::ios::binary | std::ios::app) << "older");
@@ -105,14 +113,21 @@ TEST_F(Hardening, FilesThatCannotBeReplacedNow)
         EXPECT_EQ(code, c.code) << log_;
         EXPECT_TRUE(Logged(c.logged) && Logged("\nExit code " + std::to_string(c.code))) << log_;
         EXPECT_TRUE(Bytes(file) == old) << "replaced before the restart";
-        const bool waiting = c.how == HeldOpen || c.how == Loaded;
-        const std::string fresh = Bytes(c.how == Loaded ? service + ".QVXNEW" : kDestination + std::string("System\\MFC42.DLL"));
+        const bool waiting = c.how == HeldOpen || c.how == Loaded || c.how == LoadedRemovedFirst;
+        const std::string fresh = Bytes(c.how == Loaded || c.how == LoadedRemovedFirst ? service + ".QVXNEW" : kDestination + std::string("System\\MFC42.DLL"));
         char pending[4096] = {};
         DWORD size = sizeof pending;
         SHGetValueA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager",
                     "PendingFileRenameOperations", nullptr, pending, &size);  // none: all zeros
         EXPECT_EQ(std::string(pending, size).find("!\\??\\" + file) != std::string::npos, waiting)
             << std::string(pending, size);
+        if (c.how == LoadedRemovedFirst) {  // removed before the restart: the old file as well as the new one
+            EXPECT_EQ(Run(std::string(kDestination) + "UNINST.EXE", "", "/UNINSTALL /VERYSILENT"), 0u);
+            EXPECT_TRUE(WaitFor(60000, [] { return !Exists(kDestination); })) << Bytes(kLog);
+            SetupRun(SystemFile("wineboot.exe"), "wineboot.exe -r").Exit();
+            EXPECT_FALSE(Exists(kDestination)) << "the restart put a file back";
+            continue;
+        }
         SetupRun(SystemFile("wineboot.exe"), "wineboot.exe -r").Exit();
         EXPECT_TRUE(Bytes(file) == (waiting ? fresh : old) && !Exists(service + ".QVXNEW")) << "after the restart";
         ExpectInstalled(kDestination);
