@@ -169,14 +169,10 @@ static void ForEachRecorded(RecordKind kind, void (*step)(const RecordEntry& ent
     }
 }
 
-// The File line of a path, if the record holds one within the product.
-static bool FindRecordedFile(const char* path, RecordEntry* file)
+// The line of a kind for a path, if the record holds one within the product.
+static bool FindRecorded(RecordKind kind, const char* path, RecordEntry* found)
 {
-    for (const char* at = recordText; at != nullptr && *at != '\0';)
-        if (ParseRecordLine(at, file, &at) && file->kind == RecordKind::File && lstrcmpiA(file->path, path) == 0 &&
-            InScope(*file))
-            return true;
-    return false;
+    return FindRecordLine(recordText, kind, path, found) != nullptr && InScope(*found);
 }
 
 // Whether a file is as the installation left it: as its line says, or, once a restart has put a
@@ -186,7 +182,7 @@ static bool StillAsInstalled(const RecordEntry& file, unsigned long long size, u
     RecordEntry staged;
     char path[kBufferSize];
     return FileUnchanged(file, size, time) ||
-           (ComposeText(path, sizeof path, {file.path, kStagedSuffix}) && FindRecordedFile(path, &staged) &&
+           (ComposeText(path, sizeof path, {file.path, kStagedSuffix}) && FindRecorded(RecordKind::File, path, &staged) &&
             staged.size != kAnyStamp && FileUnchanged(staged, size, time));
 }
 
@@ -211,7 +207,7 @@ static void UnregisterServer(const RecordEntry& entry)
     // with the removal's rights.
     RecordEntry file;
     unsigned long long size, time;
-    if (!FindRecordedFile(entry.path, &file) || file.size == kAnyStamp || ThroughLink(entry.path) ||
+    if (!FindRecorded(RecordKind::File, entry.path, &file) || file.size == kAnyStamp || ThroughLink(entry.path) ||
         !ReadFileStamp(entry.path, &size, &time) || !StillAsInstalled(file, size, time)) {
         LogLine("Server %s: not the file installed, not loaded", entry.path);
         NoteLeft(IDS_LEFT_CHANGED, entry.path);
@@ -329,22 +325,15 @@ static void DeleteEmptyKey(const RecordEntry& entry)
     }
 }
 
-static const char* countLine;  // the SharedCount line being taken back
-
-static void DropCount(const RecordEntry& entry)
-{
-    // Once per file, however often and in whatever case the record names it.
-    if (FirstToName(recordText, countLine, entry))
-        DropSharedCount(entry.path);
-}
-
+// Once per file, however often and in whatever case the record names it.
 static void DropCounts()
 {
     for (const char* at = recordText; at != nullptr && *at != '\0';) {
-        countLine = at;
+        const char* line = at;
         RecordEntry entry;
-        if (ParseRecordLine(at, &entry, &at) && entry.kind == RecordKind::SharedCount && InScope(entry))
-            DropCount(entry);
+        if (ParseRecordLine(at, &entry, &at) && entry.kind == RecordKind::SharedCount && InScope(entry) &&
+            FirstToName(recordText, line, entry))
+            DropSharedCount(entry.path);
     }
 }
 
@@ -384,17 +373,6 @@ bool RemoveAtRestart(const char* path)
     return true;
 }
 
-static bool IsRecordedDirectory(const char* path)
-{
-    for (const char* at = recordText; at != nullptr && *at != '\0';) {
-        RecordEntry entry;
-        if (ParseRecordLine(at, &entry, &at) && entry.kind == RecordKind::Directory && lstrcmpiA(entry.path, path) == 0 &&
-            InScope(entry))
-            return true;
-    }
-    return false;
-}
-
 // Whether everything in a directory goes at the next restart, or as the running uninstaller
 // (with created directories too: those are judged on their own). *anyPending: whether something
 // in it waits for the restart.
@@ -414,10 +392,11 @@ static bool EverythingGoes(const char* directory, bool createdToo, bool* anyPend
         if (entries != nullptr)
             ++*entries;
         bool known = ComposeText(child, sizeof child, {directory, "\\", found.cFileName});
+        RecordEntry created;
         bool waits = known && IsPending(child);
         *anyPending = *anyPending || waits;
         all = known && (waits || (leftBehind[0] != '\0' && lstrcmpiA(child, leftBehind) == 0) ||
-                        (createdToo && IsRecordedDirectory(child)));
+                        (createdToo && FindRecorded(RecordKind::Directory, child, &created)));
     } while (all && FindNextFileA(search, &found));
     FindClose(search);
     return all;

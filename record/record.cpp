@@ -390,12 +390,18 @@ bool InProductScope(const RecordEntry& entry, const ProductScope& scope)
     }
 }
 
+const char* FindRecordLine(const char* record, RecordKind kind, const char* path, RecordEntry* found)
+{
+    for (const char* at = record; at != nullptr && *at != '\0';) {
+        const char* line = at;
+        if (ParseRecordLine(at, found, &at) && found->kind == kind && SameName(found->path, path))
+            return line;
+    }
+    return nullptr;
+}
+
 bool FirstToName(const char* record, const char* lineStart, const RecordEntry& entry)
 {
-    for (const char* at = record; at != nullptr && at < lineStart;) {
-        RecordEntry earlier;
-        if (ParseRecordLine(at, &earlier, &at) && earlier.kind == entry.kind && SameName(earlier.path, entry.path))
-            return false;
-    }
-    return true;
+    RecordEntry first;
+    return FindRecordLine(record, entry.kind, entry.path, &first) == lineStart;
 }

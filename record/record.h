@@ -98,6 +98,9 @@ struct ProductScope {
 // platform would read otherwise; names compare without regard to case.
 bool InProductScope(const RecordEntry& entry, const ProductScope& scope);
 
-// Whether the line at lineStart in record is the first of its kind to name its path (without
-// regard to case): a count is taken back once however often the record names it.
+// The first line of record of this kind that names path (without regard to case), read into
+// *found; null when there is none.
+const char* FindRecordLine(const char* record, RecordKind kind, const char* path, RecordEntry* found);
+// Whether the line at lineStart in record, which reads as entry, is the first of its kind to name
+// its path: a count is taken back once however often the record names it.
 bool FirstToName(const char* record, const char* lineStart, const RecordEntry& entry);

@@ -117,11 +117,9 @@ void RecordFile(const char* path)
 void RecordFileAs(const char* path, const char* stampFrom)
 {
     // A file the record holds already keeps its line: it stays what it was until the restart.
-    for (const char* at = recordText; at != nullptr && *at != '\0';) {
-        RecordEntry entry;
-        if (ParseRecordLine(at, &entry, &at) && entry.kind == RecordKind::File && lstrcmpiA(entry.path, path) == 0)
-            return;
-    }
+    RecordEntry held;
+    if (recordText != nullptr && FindRecordLine(recordText, RecordKind::File, path, &held) != nullptr)
+        return;
     RecordWritten(RecordKind::File, path, stampFrom);
 }
 

@@ -48,6 +48,16 @@ void CompleteInstallation()
     PostQuitMessage(0);
 }
 
+// The whole installation; the entry's size then says what the record holds, however it ended.
+static void InstallAndComplete()
+{
+    installStarted = true;
+    int completed = RunInstallSequence();
+    UpdateEstimatedSize();
+    if (completed)
+        CompleteInstallation();
+}
+
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
@@ -70,11 +80,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         // Only the posted install command: identifier 100 with notification code 0, once. Any
         // process can post another; a second sequence would run inside the first.
         if (wParam == kInstallCommand && !installStarted) {
-            installStarted = true;
-            int completed = RunInstallSequence();
-            UpdateEstimatedSize();
-            if (completed)
-                CompleteInstallation();
+            InstallAndComplete();
         }
         break;
     }
@@ -115,11 +121,7 @@ static int AnswerCommandLine(const CommandLine& command, bool valid)
 // Unattended: no title window and no destination dialog; /SILENT shows the progress dialog.
 static int RunUnattended()
 {
-    installStarted = true;
-    int completed = RunInstallSequence();
-    UpdateEstimatedSize();
-    if (completed)
-        CompleteInstallation();
+    InstallAndComplete();
     if (destinationRefused)
         return kExitDestinationRefused;
     if (cancelFlag)
